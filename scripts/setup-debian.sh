@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need, from Debian 12's own packages.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev
+          xvfb xauth trayer xdotool x11-apps imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: first the normal build, then the whole suite again
+# under the address and undefined-behaviour sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup-debian.sh
+
+jobs=$(nproc)
+for preset in default sanitize; do
+    echo "=== $preset build ==="
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+    echo "=== $preset tests ==="
+    ctest --preset "$preset" -j "$jobs"
+done

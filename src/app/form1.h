@@ -1,0 +1,245 @@
+#pragma once
+
+// The one window of the program, as data: every control and menu item, all module state and
+// every event handler. Member functions are defined in the folder of the room they belong to:
+//   app/       start-up, the Port menu list, hide/show/exit, hover help
+//   settings/  the settings file, the start-up option menus
+//   gpsport/   opening the port, the receive path, the Port and line-setting menus
+//   nmea/      the sentence decoder, fix time, position and altitude
+//   clock/     the status timer, setting the clock, the daily schedule
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/controls.h"
+#include "app/line_setting_items.h"
+#include "platform/date_time.h"
+#include "platform/desktop.h"
+#include "platform/serial_port.h"
+#include "platform/system_clock.h"
+#include "platform/text_files.h"
+#include "platform/tray.h"
+
+namespace quorvane {
+
+inline constexpr const char* kProgramTitle = "Quorvane";
+inline constexpr const char* kNoGpsRx = "NO GPS Rx";
+inline constexpr const char* kNoneReset = "None/Reset";
+inline constexpr const char* kNextUpdateTip =
+    "The Next Quorvane will occur at hhmm local     Lights > Comm OK, Track OK";
+
+// The fix date and time as two-character texts cut from the last time-carrying sentence.
+struct FixFields {
+    std::string FixHour, FixMinute, FixSecond;
+    std::string FixDay, FixMonth, FixYear;
+
+    friend bool operator==(const FixFields&, const FixFields&) = default;
+};
+
+// A fix the clock may be set from: its sentence's checksum was correct or absent.
+struct ClockFix {
+    FixFields fields;
+    int fractionMs = 0;      // the fraction of a second its time field carried
+    MonoTime burstStart{};   // when the burst that carried its line began
+};
+
+// Everything the window talks to outside itself.
+struct FormPlatform {
+    SerialPort& serial;
+    TrayIcon& tray;
+    Balloon& balloon;
+    SystemClock& clock;
+    RandomSource& random;
+    TextFiles& files;
+    Desktop& desktop;
+};
+
+class Form1 {
+public:
+    explicit Form1(FormPlatform platform);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // Hands every control, menu item and Port item to the one observer (the view).
+    void setObserver(ControlObserver* observer);
+
+    // ---- Controls -------------------------------------------------------------------------
+    WindowControl window{"Form1", "  Brindle's Quorvane"};
+
+    TextDisplay TimeComputer{"TimeComputer", kProgramTitle};
+    TextDisplay TimeGPS{"TimeGPS", kProgramTitle};
+    TextDisplay GPSLatitude{"GPSLatitude", kProgramTitle};
+    TextDisplay GPSLongitude{"GPSLongitude", kProgramTitle};
+    TextDisplay GPSAltitude{"GPSAltitude", kProgramTitle};
+
+    Lamp GPS_CommOK{"GPS_CommOK", LampRed};
+    Lamp TimeValid{"TimeValid", LampRed};
+
+    PushButton SetComputerClock{
+        "SetComputerClock", "SET TIME",
+        "Sets the computer's time from the GPS fix, taking the time-zone setting into account"};
+
+    Label NextGPSUpdate{"NextGPSUpdate", "Next", kNextUpdateTip};
+    Label Label5{"Label5", "Next Update :", kNextUpdateTip};
+    Label Label2{"Label2", "Latitude :"};
+    Label Label6{"Label6", "Longitude :"};
+    Label Label7{"Label7", "Altitude :"};
+    Label GPS_Label{"GPS_Label", "GPS :"};
+    Label Label1{"Label1", "Computer :", "Computer Time (Time Zone incorporated into time)"};
+    Label VersionNumber{"VersionNumber", ""};
+    Label Label4{"Label4", "Written for radio amateurs who need true time"};
+
+    Timer Timer1{"Timer1", 1000};
+
+    // ---- Menu bar, left to right ------------------------------------------------------------
+    MenuItem MenuBar{"MenuBar", ""};
+
+    MenuItem menu1{"menu1", ""};
+    MenuItem menu2{"menu2", "Show"};
+    MenuItem mhide{"mhide", "Hide"};
+    MenuItem mexit{"mexit", "Exit"};
+
+    MenuItem DisplayUnits{"DisplayUnits", "Altitude"};
+    MenuItem DisplayFeet{"DisplayFeet", "Feet", true};
+    MenuItem DisplayMeters{"DisplayMeters", "Meters"};
+
+    MenuItem StartUpDelayMenu{"StartUpDelayMenu", "Startup"};
+    MenuItem StartInTaskTray{"StartInTaskTray", "Start in System Tray"};
+    MenuItem TimeSyncOnStartup{"TimeSyncOnStartup", "Time Sync after Startup"};
+    MenuItem StartUpDelayMenu1{"StartUpDelayMenu1", "Startup Delay"};
+    MenuItem StartUpDelayEnabled{"StartUpDelayEnabled", "30 Second Delay", true};
+    MenuItem Menu_NoDelay{"Menu_NoDelay", "No Delay"};
+
+    MenuItem Menu_Comm{"Menu_Comm", "Comm"};
+    MenuItem Menu_Port{"Menu_Port", "Port"};
+    MenuItemArray Menu_Port_Number{"Menu_Port_Number", Menu_Port};
+    MenuItem Menu_Baud{"Menu_Baud", "Baud"};
+    MenuItem Menu_Parity{"Menu_Parity", "Parity"};
+    MenuItem Menu_Flow{"Menu_Flow", "Flow"};
+    MenuItem Menu_DataBits{"Menu_DataBits", "Data Bits"};
+    MenuItem Menu_Stop{"Menu_Stop", "Stop"};
+#define QUORVANE_DECLARE_ITEM(item, caption, checked) MenuItem item{#item, caption, checked};
+    QUORVANE_LINE_SETTING_ITEMS(QUORVANE_DECLARE_ITEM)
+#undef QUORVANE_DECLARE_ITEM
+
+    MenuItem DisplayBlank1{"DisplayBlank1", ""};
+    MenuItem DisplayBlank{"DisplayBlank", "               "};
+    MenuItem MenuMinimize{"MenuMinimize", "Hide"};
+    MenuItem MenuExit{"MenuExit", "Exit"};
+
+    // ---- Platform components ----------------------------------------------------------------
+    SerialPort* MSPort1 = nullptr;  // created (connected) by Form_Load
+    TrayIcon& TrayIcon1;
+    Balloon& Balloon1;
+
+    // ---- Module state -----------------------------------------------------------------------
+    std::int16_t RxStaleCount = 0;
+    std::int16_t FixStaleCount = 0;
+    std::int16_t NextUpdateHhmm = 0;
+    std::int16_t StartupDelayCount = 0;
+    std::int16_t TrayDelayCount = 0;
+    std::int16_t LastTickHhmm = 0;
+    std::int16_t BalloonIcon = 0;
+    bool TrayIconGreen = false;
+
+    bool SettingsSaveRequested = false;
+    bool SettingsLoadRequested = false;
+    bool SyncAfterStartupPending = false;
+
+    // The settings record's six line settings, as the menus show them.
+    std::string GpsPortName;
+    std::string GpsPortSpeed;
+    std::string GpsPortParity;
+    std::string GpsPortDataLength;
+    std::string GpsPortFlowControl;
+    std::string GpsPortStopBits;
+
+    std::string BalloonTitle;
+    std::string BalloonText;
+    std::array<std::string, 10> SentenceHistory;
+
+    // The latest received line, CR and LF removed, and when it arrived.
+    std::string RxLine;
+    ArrivalStamps RxStamps;
+
+    // The last time-carrying sentence, as cut for the display.
+    FixFields FixTime;
+    // The newest fix the clock may be set from.
+    std::optional<ClockFix> LastClockFix;
+
+    // A fix dated before this is not a real one (receivers send 1980, 1999 or 2006 after a cold
+    // start or a week rollover). The build date by default.
+    DateTime EarliestFixDate;
+
+    // Set once the shutdown sequence has ended the program; nothing runs after it.
+    bool ProgramEnded = false;
+
+    // ---- app/ ---------------------------------------------------------------------------------
+    void Form_Load();
+    void LoadGPS_PortSettings();
+    void mhide_Click();
+    void MenuMinimize_Click();
+    void menu2_Click();
+    void TrayIcon1_MenuRequest();
+    void mexit_Click();
+    void MenuExit_Click();
+    void Form_QueryUnload();
+    void Form_MouseMove(int Button, int Shift, float X, float Y);
+    void GPSAltitude_MouseMove(int Button, int Shift, float X, float Y);
+    void GPSLatitude_MouseMove(int Button, int Shift, float X, float Y);
+    void GPSLongitude_MouseMove(int Button, int Shift, float X, float Y);
+    void TimeGPS_MouseMove(int Button, int Shift, float X, float Y);
+
+    // ---- settings/ ----------------------------------------------------------------------------
+    void LoadSaveFiles();
+    void UncheckAllBaud();
+    void UncheckAllParity();
+    void StartInTaskTray_Click();
+    void TimeSyncOnStartup_Click();
+    void StartUpDelayEnabled_Click();
+    void Menu_NoDelay_Click();
+    // The full path of the settings file.
+    std::string settingsFilePath();
+
+    // ---- gpsport/ -----------------------------------------------------------------------------
+    void StartGPSPort();
+    void RestartGPSPort();
+    void SaveAndStartGPSPort();
+    void MSPort1_OnRead(const std::optional<std::string>& value, const ArrivalStamps& stamps = {});
+    void Menu_Port_Number_Click(std::int16_t Index);
+#define QUORVANE_DECLARE_HANDLER(item, caption, checked) void item##_Click();
+    QUORVANE_LINE_SETTING_ITEMS(QUORVANE_DECLARE_HANDLER)
+#undef QUORVANE_DECLARE_HANDLER
+
+    // ---- nmea/ --------------------------------------------------------------------------------
+    void DecodeSentence();
+    void DisplayFeet_Click();
+    void DisplayMeters_Click();
+
+    // ---- clock/ -------------------------------------------------------------------------------
+    void Timer1_Timer();
+    void SetComputerClock_Click();
+    float GetTimeZoneBias();
+    void ScheduleNextUpdate();
+
+    // ---- platform, for the rooms ----------------------------------------------------------------
+    SystemClock& clock() { return clock_; }
+    RandomSource& random() { return random_; }
+    TextFiles& files() { return files_; }
+    Desktop& desktop() { return desktop_; }
+    SerialPort& serialComponent() { return serial_; }
+
+private:
+    void buildMenus();
+    void wireHandlers();
+
+    SerialPort& serial_;
+    SystemClock& clock_;
+    RandomSource& random_;
+    TextFiles& files_;
+    Desktop& desktop_;
+};
+
+}  // namespace quorvane

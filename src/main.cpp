@@ -1,0 +1,2 @@
+// Scaffolding: replaced by the Qt wiring.
+int main() { return 0; }

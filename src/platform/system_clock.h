@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/date_time.h"
+#include "platform/mono_time.h"
+
+namespace quorvane {
+
+// The time-zone record as the operating system reports it. Minutes, with UTC = local + bias.
+inline constexpr std::uint32_t TIME_ZONE_ID_UNKNOWN = 0;
+inline constexpr std::uint32_t TIME_ZONE_ID_STANDARD = 1;
+inline constexpr std::uint32_t TIME_ZONE_ID_DAYLIGHT = 2;
+inline constexpr std::uint32_t TIME_ZONE_ID_INVALID = 0xFFFFFFFFu;
+
+struct TimeZoneInformation {
+    std::uint32_t status = TIME_ZONE_ID_INVALID;
+    std::int32_t Bias = 0;
+    std::int32_t StandardBias = 0;
+    std::int32_t DaylightBias = 0;
+};
+
+enum class ClockSetOutcome {
+    Set,           // the clock now runs from the value given
+    NotPermitted,  // the process lacks the right to set the clock; nothing changed
+    Failed,        // any other refusal; nothing changed
+};
+
+struct ClockSetResult {
+    ClockSetOutcome outcome = ClockSetOutcome::Failed;
+    std::string detail;  // the operating system's reason, for the user
+};
+
+class SystemClock {
+public:
+    virtual ~SystemClock() = default;
+
+    // The computer's local date and time now.
+    virtual DateTime localNow() = 0;
+    // The monotonic clock, the scale of the serial component's arrival stamps.
+    virtual MonoTime monotonicNow() = 0;
+    // The current time-zone record.
+    virtual TimeZoneInformation timeZoneInformation() = 0;
+    // Sets the computer's clock, date and time in one call, to the millisecond.
+    virtual ClockSetResult setUtc(const DateTime& utc) = 0;
+};
+
+// A pseudo-random generator that can be reseeded from the clock.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual void reseed() = 0;
+    // 0 <= r < 1.
+    virtual float next() = 0;
+};
+
+}  // namespace quorvane
