@@ -91,11 +91,11 @@ void Form1::wireHandlers() {
 }
 
 void Form1::setObserver(ControlObserver* observer) {
-    Control* controls[] = {&window,         &TimeComputer,  &TimeGPS,       &GPSLatitude,
-                           &GPSLongitude,   &GPSAltitude,   &GPS_CommOK,    &TimeValid,
-                           &SetComputerClock, &NextGPSUpdate, &Label5,      &Label2,
-                           &Label6,         &Label7,        &GPS_Label,     &Label1,
-                           &VersionNumber,  &Label4,        &Timer1,        &MenuBar};
+    Control* controls[] = {&window,           &TimeComputer,  &TimeGPS,    &GPSLatitude,
+                           &GPSLongitude,     &GPSAltitude,   &GPS_CommOK, &TimeValid,
+                           &SetComputerClock, &NextGPSUpdate, &Label5,     &Label2,
+                           &Label6,           &Label7,        &GPS_Label,  &Label1,
+                           &VersionNumber,    &Label4,        &Timer1,     &MenuBar};
     for (Control* control : controls) {
         control->setObserver(observer);
     }

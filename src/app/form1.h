@@ -41,8 +41,8 @@ struct FixFields {
 // A fix the clock may be set from: its sentence's checksum was correct or absent.
 struct ClockFix {
     FixFields fields;
-    int fractionMs = 0;      // the fraction of a second its time field carried
-    MonoTime burstStart{};   // when the burst that carried its line began
+    int fractionMs = 0;     // the fraction of a second its time field carried
+    MonoTime burstStart{};  // when the burst that carried its line began
 };
 
 // Everything the window talks to outside itself.
@@ -175,6 +175,9 @@ public:
 
     // Set once the shutdown sequence has ended the program; nothing runs after it.
     bool ProgramEnded = false;
+    // The shutdown sequence is unloading the windows; their close requests must not start
+    // another unload.
+    bool UnloadingWindows = false;
 
     // ---- app/ ---------------------------------------------------------------------------------
     void Form_Load();
@@ -225,11 +228,21 @@ public:
     void ScheduleNextUpdate();
 
     // ---- platform, for the rooms ----------------------------------------------------------------
-    SystemClock& clock() { return clock_; }
-    RandomSource& random() { return random_; }
-    TextFiles& files() { return files_; }
-    Desktop& desktop() { return desktop_; }
-    SerialPort& serialComponent() { return serial_; }
+    SystemClock& clock() {
+        return clock_;
+    }
+    RandomSource& random() {
+        return random_;
+    }
+    TextFiles& files() {
+        return files_;
+    }
+    Desktop& desktop() {
+        return desktop_;
+    }
+    SerialPort& serialComponent() {
+        return serial_;
+    }
 
 private:
     void buildMenus();
