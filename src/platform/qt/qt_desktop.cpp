@@ -1,0 +1,111 @@
+#include "platform/qt/qt_desktop.h"
+
+#include <QApplication>
+#include <QImageReader>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+namespace quorvane {
+
+QColor pictureColour(PictureColour colour) {
+    switch (colour) {
+        case PictureColour::Green:
+            return QColor(0x20, 0xd0, 0x30);
+        case PictureColour::Red:
+            return QColor(0xff, 0x2a, 0x1a);
+        case PictureColour::Yellow:
+            break;
+    }
+    return QColor(0xff, 0xd2, 0x00);
+}
+
+QIcon fallbackIcon(PictureColour colour) {
+    const QColor fill = pictureColour(colour);
+    QIcon icon;
+    for (int size : {16, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(fill.darker(250), size / 16.0));
+        painter.setBrush(fill);
+        const qreal margin = size / 8.0;
+        painter.drawEllipse(QRectF(margin, margin, size - 2 * margin, size - 2 * margin));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+namespace {
+
+// Every image of the file (an .ico holds several sizes); an empty icon if none can be read.
+QIcon readIconFile(const QString& path) {
+    QIcon icon;
+    QImageReader reader(path);
+    do {
+        const QImage image = reader.read();
+        if (image.isNull()) {
+            break;
+        }
+        icon.addPixmap(QPixmap::fromImage(image));
+    } while (reader.jumpToNextImage());
+    return icon;
+}
+
+// Window texts may carry CR LF line ends; Qt wants LF alone.
+QString displayText(const std::string& text) {
+    return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+void QtDesktop::messageBox(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::NoIcon, displayText(title), displayText(text), QMessageBox::Ok);
+    box.exec();
+}
+
+void QtDesktop::beep() {
+    QApplication::beep();
+}
+
+void QtDesktop::pumpEvents() {
+    QCoreApplication::processEvents();
+}
+
+Picture QtDesktop::loadPicture(const std::string& path, PictureColour fallback) {
+    auto [it, added] = handles_.try_emplace(path, static_cast<Picture>(handles_.size() + 1));
+    QIcon icon = readIconFile(QString::fromStdString(path));
+    icons_[it->second] = icon.isNull() ? fallbackIcon(fallback) : icon;
+    return it->second;
+}
+
+QIcon QtDesktop::icon(Picture picture) const {
+    const auto it = icons_.find(picture);
+    return it == icons_.end() ? QIcon() : it->second;
+}
+
+void QtDesktop::unloadAllWindows() {
+    // Closing may delete or open windows; work from a guarded snapshot.
+    std::vector<QPointer<QWidget>> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        windows.emplace_back(widget);
+    }
+    for (const QPointer<QWidget>& window : windows) {
+        if (window) {
+            window->close();
+            pumpEvents();
+        }
+    }
+}
+
+void QtDesktop::endProgram() {
+    ended_ = true;
+    // Leaves every running event loop, nested ones included.
+    QCoreApplication::exit(0);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <map>
+#include <string>
+
+#include "platform/desktop.h"
+
+namespace quorvane {
+
+// The colour a built-in picture is drawn in.
+QColor pictureColour(PictureColour colour);
+// The picture used when an icon file is missing or unreadable: a lamp of the same colour.
+QIcon fallbackIcon(PictureColour colour);
+
+// Message box, beep, event loop and pictures over Qt Widgets.
+class QtDesktop : public Desktop {
+public:
+    void messageBox(const std::string& text, const std::string& title) override;
+    void beep() override;
+    void pumpEvents() override;
+    // The same path always gets the same handle, read afresh, so swapping pictures back and
+    // forth all day does not pile up copies.
+    Picture loadPicture(const std::string& path, PictureColour fallback) override;
+    void unloadAllWindows() override;
+    void endProgram() override;
+
+    // The picture behind a handle; an empty icon for 0 or an unknown handle.
+    QIcon icon(Picture picture) const;
+    bool ended() const { return ended_; }
+
+private:
+    std::map<std::string, Picture> handles_;
+    std::map<Picture, QIcon> icons_;
+    bool ended_ = false;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <functional>
+
+#include "platform/tray.h"
+
+class QMenu;
+
+namespace quorvane {
+
+// The notification-area icon over QSystemTrayIcon.
+class QtTrayIcon : public QObject, public TrayIcon {
+    Q_OBJECT
+public:
+    // iconOf turns picture handles into icons; menuOf finds the QMenu shown for a model menu.
+    QtTrayIcon(std::function<QIcon(Picture)> iconOf, QObject* parent = nullptr);
+
+    void setMenuSource(std::function<QMenu*(const MenuItem&)> menuOf);
+
+    void add(Picture icon, const std::string& toolTip) override;
+    void setIcon(Picture icon) override;
+    void setToolTip(const std::string& text) override;
+    // Only while a notification area shows it: hiding the window to a tray that does not exist
+    // would leave the user with no way back to it.
+    bool inTray() override;
+    void remove() override;
+    void popupMenu(MenuItem& menu, WindowHandle owner) override;
+
+    QString toolTip() const { return icon_.toolTip(); }
+    const QSystemTrayIcon& systemTrayIcon() const { return icon_; }
+
+private:
+    std::function<QIcon(Picture)> iconOf_;
+    std::function<QMenu*(const MenuItem&)> menuOf_;
+    QSystemTrayIcon icon_;
+    bool added_ = false;
+};
+
+}  // namespace quorvane
