@@ -1,0 +1,65 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/mono_time.h"
+#include "platform/serial_port.h"
+
+namespace quorvane {
+
+// One delivery of the serial component: a line with its terminator still at its end, or a
+// piece of an over-long line.
+struct ReceivedLine {
+    std::string text;
+    ArrivalStamps stamps;
+};
+
+// Cuts a received byte stream into lines at a one-byte terminator and stamps each line with
+// when its burst began and when its own first byte arrived. Memory stays bounded whatever
+// arrives: a line that reaches kMaxLine bytes without a terminator is handed out as a piece.
+class LineSplitter {
+public:
+    static constexpr std::size_t kMaxLine = 4096;
+    // A receiver sends one burst of sentences per fix, then falls silent until the next. 50 ms
+    // of silence is well beyond the pauses inside a burst (a character takes 2 ms at 4800 baud;
+    // USB adapters hold bytes back for up to 16 ms) and well under the quiet time between
+    // bursts, which is a few hundred milliseconds on a typical receiver.
+    static constexpr std::chrono::milliseconds kDefaultQuietGap{50};
+    // A burst start older than this says nothing about a line: the stream has run without a
+    // pause, so the line's own first byte is the best stamp there is.
+    static constexpr std::chrono::seconds kBurstHorizon{1};
+
+    explicit LineSplitter(char terminator = '\r') : terminator_(terminator) {}
+
+    void setTerminator(char terminator) { terminator_ = terminator; }
+    // At slow line speeds the characters themselves are tens of milliseconds apart, so the gap
+    // that separates bursts has to grow with them.
+    void setQuietGap(std::chrono::milliseconds gap) { quietGap_ = gap; }
+
+    // Takes bytes that all arrived at one moment and returns the lines they complete.
+    std::vector<ReceivedLine> feed(std::string_view bytes, MonoTime arrival);
+    // Forgets the partial line and the burst, as after closing the port.
+    void reset();
+
+private:
+    ReceivedLine take();
+
+    char terminator_;
+    std::chrono::milliseconds quietGap_ = kDefaultQuietGap;
+    std::string pending_;
+    MonoTime pendingFirstByte_{};
+    MonoTime pendingBurstStart_{};
+    MonoTime burstStart_{};
+    MonoTime lastByte_{};
+    bool anyByte_ = false;
+};
+
+// The quiet gap for a line speed: at least four character times (ten bits each), and never
+// less than the default.
+std::chrono::milliseconds quietGapFor(double bitsPerSecond);
+
+}  // namespace quorvane

@@ -1,0 +1,139 @@
+#include "platform/line_splitter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace quorvane {
+namespace {
+
+using std::chrono::milliseconds;
+
+const MonoTime t0 = MonoTime{} + std::chrono::hours(5);
+
+std::vector<std::string> texts(const std::vector<ReceivedLine>& lines) {
+    std::vector<std::string> out;
+    for (const auto& line : lines) {
+        out.push_back(line.text);
+    }
+    return out;
+}
+
+TEST(LineSplitter, CutsAtTheTerminatorAndKeepsIt) {
+    LineSplitter splitter;
+    // CR LF split between two reads: the LF begins the next line.
+    EXPECT_TRUE(splitter.feed("$GPRMC,1*00", t0).empty());
+    EXPECT_EQ(texts(splitter.feed("\r", t0)), std::vector<std::string>{"$GPRMC,1*00\r"});
+    EXPECT_EQ(texts(splitter.feed("\n$GPGGA,2\r\n$GPGSA,3\r\n$GPG", t0)),
+              (std::vector<std::string>{"\n$GPGGA,2\r", "\n$GPGSA,3\r"}));
+    EXPECT_EQ(texts(splitter.feed("SV\r\r", t0)), (std::vector<std::string>{"\n$GPGSV\r", "\r"}));
+
+    splitter.feed("half a line", t0);
+    splitter.reset();
+    EXPECT_EQ(texts(splitter.feed("x\r", t0)), std::vector<std::string>{"x\r"});
+
+    splitter.setTerminator('\n');
+    EXPECT_EQ(texts(splitter.feed("a\r\nb\n", t0)), (std::vector<std::string>{"a\r\n", "b\n"}));
+}
+
+TEST(LineSplitter, DeliversAnOverlongLineInPiecesOfAtMost4096) {
+    LineSplitter splitter;
+    const std::string big(10000, 'A');
+    const auto pieces = splitter.feed(big, t0);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0].text.size(), 4096u);
+    EXPECT_EQ(pieces[1].text.size(), 4096u);
+    const auto rest = splitter.feed("\r", t0);
+    ASSERT_EQ(rest.size(), 1u);
+    EXPECT_EQ(rest[0].text, std::string(10000 - 2 * 4096, 'A') + "\r");
+
+    // A line of exactly 4096 bytes with its terminator is still one line.
+    const std::string full = std::string(4095, 'B') + "\r";
+    EXPECT_EQ(texts(splitter.feed(full, t0)), std::vector<std::string>{full});
+    // One byte more and the terminator lands in a piece of its own.
+    EXPECT_EQ(texts(splitter.feed(std::string(4096, 'C') + "\r", t0)),
+              (std::vector<std::string>{std::string(4096, 'C'), "\r"}));
+}
+
+TEST(LineSplitter, RandomChunksLoseNothingAndStayBounded) {
+    std::mt19937 random(7);
+    std::string stream;
+    for (int i = 0; i < 200000; ++i) {
+        const auto r = random() % 100;
+        stream += r < 3 ? '\r' : r < 5 ? '\n' : r < 6 ? '\0' : static_cast<char>('!' + r);
+    }
+    stream += std::string(9000, 'x') + "\r";
+    LineSplitter splitter;
+    std::string joined;
+    MonoTime now = t0;
+    for (std::size_t pos = 0; pos < stream.size();) {
+        const std::size_t count = std::min<std::size_t>(random() % 700, stream.size() - pos);
+        now += milliseconds(random() % 80);
+        for (const auto& line : splitter.feed(std::string_view(stream).substr(pos, count), now)) {
+            ASSERT_LE(line.text.size(), LineSplitter::kMaxLine);
+            ASSERT_TRUE(line.text.back() == '\r' || line.text.size() == LineSplitter::kMaxLine);
+            ASSERT_LE(line.stamps.burstStart, line.stamps.firstByte);
+            joined += line.text;
+        }
+        pos += count;
+    }
+    EXPECT_EQ(joined, stream);
+}
+
+TEST(LineSplitter, StampsTheBurstStartAndTheLinesOwnFirstByte) {
+    LineSplitter splitter;
+    // A burst: three reads 10 ms apart, the second line straddling two of them.
+    auto first = splitter.feed("$GPRMC\r\n$GP", t0);
+    auto second = splitter.feed("GGA\r\n", t0 + milliseconds(10));
+    auto third = splitter.feed("$GPGSA\r\n", t0 + milliseconds(20));
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].stamps.burstStart, t0);
+    EXPECT_EQ(first[0].stamps.firstByte, t0);
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(second[0].stamps.burstStart, t0);
+    EXPECT_EQ(second[0].stamps.firstByte, t0);  // its "\n$GP" came with the first read
+    ASSERT_EQ(third.size(), 1u);
+    EXPECT_EQ(third[0].stamps.burstStart, t0);
+    EXPECT_EQ(third[0].stamps.firstByte, t0 + milliseconds(10));  // the "\n" after GGA's CR
+
+    // A quiet gap starts the next burst, even for a line begun before it.
+    splitter.feed("$GPGSV", t0 + milliseconds(30));
+    const MonoTime next = t0 + milliseconds(30 + 50);
+    const auto late = splitter.feed("\r\n$GPRMC\r", next);
+    ASSERT_EQ(late.size(), 2u);
+    EXPECT_EQ(late[0].stamps.burstStart, t0);
+    EXPECT_EQ(late[1].stamps.burstStart, next);
+
+    // A stream that never pauses: after a second its lines carry their own first byte.
+    LineSplitter busy;
+    MonoTime now = t0;
+    std::vector<ReceivedLine> lines;
+    for (int i = 0; i < 30; ++i, now += milliseconds(45)) {
+        for (auto& line : busy.feed("\n$GPGSV,1,2,3\r", now)) {
+            lines.push_back(line);
+        }
+    }
+    EXPECT_EQ(lines[22].stamps.burstStart, t0);  // 990 ms in
+    EXPECT_EQ(lines[23].stamps.burstStart, lines[23].stamps.firstByte);
+    EXPECT_EQ(lines[23].stamps.firstByte, t0 + milliseconds(23 * 45));
+
+    // At a slow line speed the characters themselves are far apart; only a longer pause counts.
+    LineSplitter slow;
+    slow.setQuietGap(quietGapFor(300));
+    slow.feed("$GPRMC\r", t0);
+    EXPECT_EQ(slow.feed("$GPGGA\r", t0 + milliseconds(100))[0].stamps.burstStart, t0);
+    EXPECT_EQ(slow.feed("$GPGSA\r", t0 + milliseconds(300))[0].stamps.burstStart,
+              t0 + milliseconds(300));
+}
+
+TEST(LineSplitter, QuietGapGrowsWithSlowLines) {
+    EXPECT_EQ(quietGapFor(4800), milliseconds(50));
+    EXPECT_EQ(quietGapFor(115200), milliseconds(50));
+    EXPECT_EQ(quietGapFor(300), milliseconds(134));
+    EXPECT_EQ(quietGapFor(110), milliseconds(364));
+    EXPECT_EQ(quietGapFor(0), milliseconds(50));
+    EXPECT_EQ(quietGapFor(-5), milliseconds(50));
+}
+
+}  // namespace
+}  // namespace quorvane
