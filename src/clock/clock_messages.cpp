@@ -1,0 +1,83 @@
+#include "clock/clock_messages.h"
+
+#include <cstdio>
+
+namespace quorvane {
+
+namespace {
+
+constexpr const char* kNotSet = "The computer clock was not changed.";
+
+std::string longDate(const DateTime& value) {
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const char* month = value.month >= 1 && value.month <= 12 ? kMonths[value.month - 1] : "???";
+    char text[32];
+    std::snprintf(text, sizeof text, "%d %s %04d", value.day, month, value.year);
+    return text;
+}
+
+std::string withReason(const std::string& detail) {
+    return detail.empty() ? std::string() : "\n\n(" + detail + ")";
+}
+
+#ifndef _WIN32
+// The path as a shell word, so a folder with spaces still gives a command that works when pasted.
+std::string shellWord(const std::string& path) {
+    const bool plain = path.find_first_not_of(
+                           "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                           "0123456789/._-+") == std::string::npos;
+    if (plain && !path.empty()) {
+        return path;
+    }
+    std::string quoted = "'";
+    for (char c : path) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+#endif
+
+}  // namespace
+
+std::string noRecentFixMessage(int limitSeconds) {
+    return "No GPS fix with a correct checksum has arrived in the last " +
+           std::to_string(limitSeconds) + " seconds, so there is no time to set.\n\n" + kNotSet;
+}
+
+std::string invalidFixMessage(const FixFields& f) {
+    return "The GPS fix does not hold a valid date and time (date \"" + f.FixDay + f.FixMonth +
+           f.FixYear + "\", time \"" + f.FixHour + f.FixMinute + f.FixSecond + "\").\n\n" + kNotSet;
+}
+
+std::string earlyFixMessage(const DateTime& fix, const DateTime& earliest) {
+    return "The GPS fix is dated " + longDate(fix) + ", before this copy of Quorvane was built (" +
+           longDate(earliest) +
+           "). Receivers report such dates after a cold start or a GPS week rollover, until they "
+           "have found the true date.\n\n" +
+           kNotSet;
+}
+
+std::string notPermittedMessage([[maybe_unused]] const std::string& executable,
+                                const std::string& detail) {
+#ifdef _WIN32
+    return std::string(
+               "Quorvane is not allowed to set the computer clock: it needs the "
+               "system-time privilege.\n\nTo grant it, start Quorvane with \"Run as "
+               "administrator\".\n\n") +
+           kNotSet + withReason(detail);
+#else
+    return "Quorvane is not allowed to set the computer clock: it needs the CAP_SYS_TIME "
+           "capability.\n\nTo grant it, run this once in a terminal, then start Quorvane "
+           "again:\n\nsudo setcap cap_sys_time=ep " +
+           shellWord(executable) + "\n\n" + kNotSet + withReason(detail);
+#endif
+}
+
+std::string clockFailedMessage(const std::string& detail) {
+    return "The computer clock could not be set: " +
+           (detail.empty() ? std::string("the system refused the change") : detail) + ".\n\n" +
+           kNotSet;
+}
+
+}  // namespace quorvane

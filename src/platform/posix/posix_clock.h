@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/system_clock.h"
+
+namespace quorvane {
+
+// The computer's clock and time zone through the C library and clock_settime.
+class PosixClock : public SystemClock {
+public:
+    PosixClock() = default;
+
+    DateTime localNow() override;
+    MonoTime monotonicNow() override;
+    // Built from the local zone's rules (TZ or /etc/localtime) at the moment of the call.
+    TimeZoneInformation timeZoneInformation() override;
+    // One clock_settime(CLOCK_REALTIME). Needs CAP_SYS_TIME; without it, NotPermitted.
+    ClockSetResult setUtc(const DateTime& utc) override;
+};
+
+}  // namespace quorvane

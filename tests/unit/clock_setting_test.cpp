@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fakes.h"
+
+namespace quorvane::testing {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+class ClockSetting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        f.load();
+        f.form.EarliestFixDate = DateTime{2020, 1, 1};
+        f.form.TimeValid.setFillColor(LampGreen);
+        f.form.NextUpdateHhmm = 1234;
+    }
+
+    // A sound fix whose burst began `ago` before now.
+    void giveFix(const FixFields& fields, int fractionMs = 0, milliseconds ago = {}) {
+        f.form.LastClockFix = ClockFix{fields, fractionMs, f.clock.mono - ago};
+    }
+
+    // Nothing was set, no new time drawn, and the user was told once.
+    void expectRefusedAndTold(const std::string& why) {
+        EXPECT_TRUE(f.clock.setCalls.empty()) << why;
+        EXPECT_EQ(f.random.reseeds, 0) << why;
+        EXPECT_EQ(f.form.NextUpdateHhmm, 1234) << why;
+        ASSERT_EQ(f.desktop.messages.size(), 1u) << why;
+        EXPECT_EQ(f.desktop.messages[0].title, "Quorvane") << why;
+    }
+
+    FormFixture f;
+};
+
+TEST_F(ClockSetting, SetsDateAndTimeInOneCallByMeaningOfTheFields) {
+    // One hour east: local is already 00:30 on New Year's Day. Date and time go over together,
+    // so the date cannot come from the wrong side of midnight.
+    f.clock.zone = {TIME_ZONE_ID_UNKNOWN, -60, 0, 0};
+    giveFix({"23", "30", "00", "31", "12", "26"});
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.clock.setCalls.size(), 1u);
+    EXPECT_EQ(f.clock.setCalls[0], (DateTime{2026, 12, 31, 23, 30, 0, 0}));
+    EXPECT_EQ(addMilliseconds(f.clock.setCalls[0], 3'600'000), (DateTime{2027, 1, 1, 0, 30, 0}));
+
+    // Day 06, month 05: 6 May, whatever order the computer writes dates in; daylight time in
+    // force does not shift what is set either.
+    f.clock.setCalls.clear();
+    f.clock.zone = {TIME_ZONE_ID_DAYLIGHT, 300, 0, -60};
+    f.form.EarliestFixDate = DateTime{2000, 1, 1};
+    giveFix({"14", "07", "09", "06", "05", "08"});
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.clock.setCalls.size(), 1u);
+    EXPECT_EQ(f.clock.setCalls[0], (DateTime{2008, 5, 6, 14, 7, 9, 0}));
+    EXPECT_TRUE(f.desktop.messages.empty());
+}
+
+TEST_F(ClockSetting, AddsTheFractionAndTheTimeSinceTheBurstBegan) {
+    giveFix({"12", "00", "59", "07", "12", "26"}, 250);
+    f.clock.advance(milliseconds(1'900));
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.clock.setCalls.size(), 1u);
+    EXPECT_EQ(f.clock.setCalls[0], (DateTime{2026, 12, 7, 12, 1, 1, 150}));
+
+    // Ten seconds old is still usable; a millisecond more is not.
+    f.clock.setCalls.clear();
+    giveFix({"12", "00", "00", "07", "12", "26"}, 0, seconds(10));
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.clock.setCalls.size(), 1u);
+    EXPECT_EQ(f.clock.setCalls[0], (DateTime{2026, 12, 7, 12, 0, 10, 0}));
+
+    f.clock.setCalls.clear();
+    f.random.reseeds = 0;
+    f.form.NextUpdateHhmm = 1234;
+    giveFix({"12", "00", "00", "07", "12", "26"}, 0, seconds(10) + milliseconds(1));
+    f.form.SetComputerClock_Click();
+    expectRefusedAndTold("stale fix");
+}
+
+TEST_F(ClockSetting, ACorruptedNewestLineFallsBackToTheLastSoundFixWithItsOwnAge) {
+    const MonoTime first = f.clock.mono;
+    f.serial.deliver("$GPRMC,043636.25,A,4807.0380,N,01131.0000,E,0.0,0.0,061226,,,A*5E\r",
+                     ArrivalStamps{first, first});
+    f.clock.advance(seconds(2));
+    // An hour on, with a checksum that does not match (it should be 58).
+    f.serial.deliver("\n$GPRMC,053636.00,A,4807.0380,N,01131.0000,E,0.0,0.0,061226,,,A*59\r",
+                     ArrivalStamps{f.clock.mono, f.clock.mono});
+    ASSERT_EQ(f.form.FixTime.FixHour, "05");
+    f.clock.advance(milliseconds(500));
+    f.form.TimeValid.setFillColor(LampGreen);
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.clock.setCalls.size(), 1u);
+    EXPECT_EQ(f.clock.setCalls[0], (DateTime{2026, 12, 6, 4, 36, 38, 750}));
+}
+
+TEST_F(ClockSetting, DoesNothingWithoutAGreenFixLamp) {
+    giveFix({"12", "00", "00", "07", "12", "26"});
+    f.form.TimeValid.setFillColor(LampRed);
+    f.form.SetComputerClock_Click();
+    EXPECT_TRUE(f.clock.setCalls.empty());
+    EXPECT_TRUE(f.desktop.messages.empty());
+    EXPECT_EQ(f.random.reseeds, 0);
+    EXPECT_EQ(f.form.NextUpdateHhmm, 1234);
+}
+
+TEST_F(ClockSetting, RefusesFixesThatAreNoRealDateOrPredateTheBuild) {
+    f.form.EarliestFixDate = DateTime{2026, 12, 1};
+    const std::pair<FixFields, const char*> refused[] = {
+        {{"12", "00", "00", "31", "02", "27"}, "31 February"},
+        {{"12", "00", "00", "15", "13", "27"}, "month 13"},
+        {{"24", "00", "00", "15", "01", "27"}, "hour 24"},
+        {{"", "", "", "", "", ""}, "empty fields from a receiver without a fix"},
+        {{"1 ", "00", "00", "15", "01", "27"}, "a space in a field"},
+        {{"23", "59", "59", "30", "11", "26"}, "the day before the build"},
+        {{"12", "00", "00", "06", "01", "80"}, "1980 after a cold start"},
+        {{"12", "00", "00", "21", "08", "99"}, "1999 after a week rollover"},
+    };
+    for (const auto& [fields, why] : refused) {
+        f.clearRecords();
+        giveFix(fields);
+        f.form.SetComputerClock_Click();
+        expectRefusedAndTold(why);
+    }
+    EXPECT_NE(f.desktop.messages[0].text.find("1999"), std::string::npos);
+
+    f.clearRecords();
+    giveFix({"00", "00", "00", "01", "12", "26"});
+    f.form.SetComputerClock_Click();
+    EXPECT_EQ(f.clock.setCalls.size(), 1u) << "the build day itself is a real fix";
+}
+
+TEST_F(ClockSetting, RefusesWhenNoSoundFixArrived) {
+    f.form.LastClockFix.reset();
+    f.form.SetComputerClock_Click();
+    expectRefusedAndTold("no fix");
+    EXPECT_NE(f.desktop.messages[0].text.find("checksum"), std::string::npos);
+}
+
+TEST_F(ClockSetting, APlatformRefusalKeepsTheScheduleAndSaysHowToGrantTheRight) {
+    giveFix({"12", "00", "00", "07", "12", "26"});
+    f.clock.result = {ClockSetOutcome::NotPermitted, "Operation not permitted"};
+    f.form.SetComputerClock_Click();
+    EXPECT_EQ(f.clock.setCalls.size(), 1u);
+    f.clock.setCalls.clear();
+    expectRefusedAndTold("not permitted");
+    const std::string& text = f.desktop.messages[0].text;
+    EXPECT_NE(text.find("CAP_SYS_TIME"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nsudo setcap cap_sys_time=ep /program/quorvane\n"), std::string::npos)
+        << text;
+
+    // A folder with a space still gives a command that works when pasted.
+    f.clearRecords();
+    f.files.folder = "/opt/my tools";
+    f.form.SetComputerClock_Click();
+    EXPECT_NE(f.desktop.messages.at(0).text.find("cap_sys_time=ep '/opt/my tools/quorvane'"),
+              std::string::npos);
+
+    f.clearRecords();
+    f.clock.result = {ClockSetOutcome::Failed, "Invalid argument"};
+    f.form.SetComputerClock_Click();
+    f.clock.setCalls.clear();
+    expectRefusedAndTold("failed");
+    EXPECT_NE(f.desktop.messages[0].text.find("Invalid argument"), std::string::npos);
+}
+
+TEST_F(ClockSetting, ASuccessfulSettingDrawsTheNextUpdateTime) {
+    giveFix({"12", "00", "00", "07", "12", "26"});
+    f.random.values = {0.5f, 0.5f};
+    f.form.SetComputerClock_Click();
+    EXPECT_EQ(f.clock.setCalls.size(), 1u);
+    EXPECT_EQ(f.random.reseeds, 1);
+    EXPECT_EQ(f.form.NextUpdateHhmm, 1229);
+    EXPECT_EQ(f.form.NextGPSUpdate.caption(), "1229");
+    EXPECT_TRUE(f.desktop.messages.empty());
+}
+
+}  // namespace
+}  // namespace quorvane::testing
