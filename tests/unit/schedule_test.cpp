@@ -35,7 +35,7 @@ TEST(Schedule, DrawsHourAndMinuteFreshlyReseededAndShowsFourDigits) {
     EXPECT_EQ(f.form.Label5.toolTip(), kNextUpdateTip);
 }
 
-TEST(Schedule, TheRealGeneratorStaysInRangeAndDiffersBetweenReseeds) {
+TEST(Schedule, TheRealGeneratorDrawsDifferentlyAfterEachReseed) {
     StdRandomSource random;
     std::set<float> firstDraws;
     for (int run = 0; run < 3; ++run) {
@@ -44,20 +44,6 @@ TEST(Schedule, TheRealGeneratorStaysInRangeAndDiffersBetweenReseeds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     EXPECT_EQ(firstDraws.size(), 3u) << "reseeding at different moments repeated a draw";
-
-    FakeSerialPort serial;
-    FakeTrayIcon tray;
-    FakeBalloon balloon;
-    FakeClock clock;
-    FakeTextFiles files;
-    FakeDesktop desktop;
-    Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop}};
-    for (int i = 0; i < 2000; ++i) {
-        form.ScheduleNextUpdate();
-        ASSERT_GE(form.NextUpdateHhmm, 0);
-        ASSERT_LE(form.NextUpdateHhmm / 100, 23);
-        ASSERT_LE(form.NextUpdateHhmm % 100, 58);
-    }
 }
 
 }  // namespace
