@@ -1,2 +1,44 @@
-// Scaffolding: replaced by the Qt wiring.
-int main() { return 0; }
+// Wiring only: the platform objects, the window model and its view.
+#include <QApplication>
+
+#include "app/form1.h"
+#include "platform/posix/posix_clock.h"
+#include "platform/posix/text_files.h"
+#include "platform/qt/main_window_view.h"
+#include "platform/qt/qt_balloon.h"
+#include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_tray_icon.h"
+#include "platform/std_random.h"
+
+int main(int argc, char** argv) {
+    using namespace quorvane;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    // The program ends through its own shutdown sequence only, never because a message box was
+    // closed while the window sat in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    PosixTextFiles files;
+    PosixClock clock;
+    StdRandomSource random;
+    QtDesktop desktop;
+    const auto iconOf = [&desktop](Picture picture) { return desktop.icon(picture); };
+    QtSerialPort serial(joinPath(files.programFolder(), "ports"));
+    QtTrayIcon tray(iconOf);
+    QtBalloon balloon;
+
+    Form1 form(FormPlatform{serial, tray, balloon, clock, random, files, desktop});
+    MainWindowView view(form, iconOf);
+    tray.setMenuSource([&view](const MenuItem& menu) { return view.menuFor(menu); });
+    balloon.setAnchors([&view](WindowHandle handle) { return view.widgetFor(handle); });
+
+    form.Form_Load();
+    if (desktop.ended()) {
+        return 0;
+    }
+    view.show();
+    view.startHeartbeat();
+    return QApplication::exec();
+}

@@ -30,7 +30,7 @@ public:
     void popupMenu(MenuItem& menu, WindowHandle owner) override;
 
     QString toolTip() const { return icon_.toolTip(); }
-    const QSystemTrayIcon& systemTrayIcon() const { return icon_; }
+    QSystemTrayIcon& systemTrayIcon() { return icon_; }
 
 private:
     std::function<QIcon(Picture)> iconOf_;

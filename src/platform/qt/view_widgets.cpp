@@ -12,6 +12,9 @@ QColor colourFromModel(std::int32_t colour) {
 LampWidget::LampWidget(QWidget* parent) : QWidget(parent) {
     setMinimumSize(16, 16);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // A lamp is part of the background: pointer movements over it are passed on to the window
+    // (QWidget ignores them), yet its tooltip still works.
+    setMouseTracking(true);
 }
 
 void LampWidget::setModelColour(std::int32_t colour) {
