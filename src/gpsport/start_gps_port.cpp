@@ -1,0 +1,72 @@
+#include <exception>
+
+#include "app/form1.h"
+#include "gpsport/fix_display_reset.h"
+#include "gpsport/port_values.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::int16_t kNumericSetting = 5000;
+
+void closeIfOpen(SerialPort& port) {
+    if (port.portOpen()) {
+        port.setPortOpen(false);
+    }
+}
+
+}  // namespace
+
+void Form1::StartGPSPort() {
+    SerialPort& port = MSPort1 != nullptr ? *MSPort1 : serialComponent();
+    const double portNumber = portNumberOfName(GpsPortName);
+    try {
+        if (portNumber <= 0) {
+            closeIfOpen(port);
+            return;
+        }
+        // New settings always take effect through a close and a fresh open.
+        closeIfOpen(port);
+        port.setParity(parityCodeOfText(GpsPortParity));
+        port.setStopBits(stopBitsCodeOfText(GpsPortStopBits));
+        port.setFlowControl(flowControlCodeOfText(GpsPortFlowControl));
+        port.setDataBits(dataBitsOfText(GpsPortDataLength));
+        port.setFlagA(false);
+        port.setFlagB(false);
+        port.setSpeed(speedOfText(GpsPortSpeed));
+        port.setPortNumber(portNumber);
+        port.setTerminator("\r");
+        port.setNumericSetting(kNumericSetting);
+        port.setPortOpen(true);
+    } catch (const std::exception& error) {
+        // The next save stores "None/Reset", so later restarts leave the port alone until the
+        // user picks a port again; the Port menu's marks stay as the user left them.
+        GpsPortName = kNoneReset;
+        RxStaleCount = 10;
+        try {
+            closeIfOpen(port);
+        } catch (const std::exception&) {
+            // Already failing; the port is as closed as it can be made.
+        }
+        desktop().messageBox(std::string("GPS PORT ERROR : ") + error.what(), kProgramTitle);
+    }
+}
+
+void Form1::RestartGPSPort() {
+    // Saved first, so the choice is kept even when the port then fails to open.
+    SettingsSaveRequested = true;
+    LoadSaveFiles();
+    resetFixDisplay(*this);
+    // A received line or a tick may run here, before the port is closed and reopened.
+    desktop().pumpEvents();
+    StartGPSPort();
+}
+
+void Form1::SaveAndStartGPSPort() {
+    SettingsSaveRequested = true;
+    LoadSaveFiles();
+    StartGPSPort();
+}
+
+}  // namespace quorvane
