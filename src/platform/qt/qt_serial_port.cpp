@@ -1,0 +1,292 @@
+#include "platform/qt/qt_serial_port.h"
+
+#include <QSerialPortInfo>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <sstream>
+#include <utility>
+
+namespace quorvane {
+namespace {
+
+// Enough for several seconds of any receiver; beyond it Qt stops reading until we catch up.
+constexpr qint64 kReadBufferSize = 64 * 1024;
+
+std::vector<std::string> systemDevices() {
+    std::vector<std::string> devices;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef _WIN32
+        devices.push_back(info.portName().toStdString());
+#else
+        devices.push_back(info.systemLocation().toStdString());
+#endif
+    }
+    return devices;
+}
+
+constexpr std::array<QSerialPort::Parity, 5> kParities{
+    QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity, QSerialPort::MarkParity,
+    QSerialPort::SpaceParity};
+constexpr std::array<const char*, 5> kParityNames{"no parity", "odd parity", "even parity",
+                                                  "mark parity", "space parity"};
+constexpr std::array<const char*, 3> kStopBitNames{"1 stop bit", "1.5 stop bits", "2 stop bits"};
+constexpr std::array<const char*, 5> kFlowNames{
+    "no flow control", "RTS/CTS flow control", "DSR/DTR flow control", "", "Xon/Xoff flow control"};
+
+std::string numberText(double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort(std::string portsFolder, QObject* parent)
+    : QtSerialPort(std::move(portsFolder), systemDevices, parent) {}
+
+QtSerialPort::QtSerialPort(std::string portsFolder, DeviceList devices, QObject* parent)
+    : QObject(parent),
+      port_(new QSerialPort(this)),
+      portsFolder_(std::move(portsFolder)),
+      devices_(std::move(devices)) {
+    port_->setReadBufferSize(kReadBufferSize);
+    connect(port_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
+    connect(port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort() {
+    // Closing the port raises signals; this object is half gone by the time Qt deletes children.
+    port_->disconnect(this);
+    delete port_;
+}
+
+std::vector<NumberedPort> QtSerialPort::scan() {
+    known_ = numberPorts(devices_ ? devices_() : std::vector<std::string>{},
+                         scanPortsFolder(portsFolder_));
+    return known_;
+}
+
+std::vector<int> QtSerialPort::portList() {
+    std::vector<int> numbers;
+    for (const NumberedPort& port : scan()) {
+        numbers.push_back(port.number);
+    }
+    return numbers;
+}
+
+std::string QtSerialPort::portDevice(int number) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto& ports = attempt == 0 ? known_ : scan();
+        const auto it = std::find_if(ports.begin(), ports.end(), [number](const NumberedPort& p) {
+            return p.number == number;
+        });
+        if (it != ports.end()) {
+            return it->device;
+        }
+    }
+    return {};
+}
+
+bool QtSerialPort::portOpen() {
+    return port_->isOpen();
+}
+
+void QtSerialPort::setPortOpen(bool open) {
+    if (open) {
+        this->open();
+    } else {
+        close();
+    }
+}
+
+void QtSerialPort::setParity(std::int16_t code) {
+    if (code < 0 || code >= static_cast<std::int16_t>(kParities.size())) {
+        throw SerialError("Unknown parity setting " + std::to_string(code) + ".");
+    }
+    write(Setting::Parity, code);
+}
+
+void QtSerialPort::setStopBits(std::int16_t code) {
+    if (code < 0 || code > 2) {
+        throw SerialError("Unknown stop-bits setting " + std::to_string(code) + ".");
+    }
+    write(Setting::StopBits, code);
+}
+
+void QtSerialPort::setFlowControl(std::int16_t code) {
+    if (code < 0 || code > 4 || code == 3) {
+        throw SerialError("Unknown flow-control setting " + std::to_string(code) + ".");
+    }
+    write(Setting::FlowControl, code);
+}
+
+void QtSerialPort::setDataBits(std::int16_t bits) {
+    if (bits < 5 || bits > 8) {
+        throw SerialError(std::to_string(bits) + " data bits are not possible; choose 7 or 8.");
+    }
+    write(Setting::DataBits, bits);
+}
+
+void QtSerialPort::setSpeed(double bitsPerSecond) {
+    if (!std::isfinite(bitsPerSecond) || bitsPerSecond < 1 ||
+        bitsPerSecond > std::numeric_limits<qint32>::max()) {
+        throw SerialError("A line speed of " + numberText(bitsPerSecond) +
+                          " bits per second is not possible; choose one from the Baud menu.");
+    }
+    write(Setting::Speed, std::round(bitsPerSecond));
+}
+
+void QtSerialPort::setTerminator(const std::string& terminator) {
+    if (terminator.size() != 1) {
+        throw SerialError("The line terminator must be a single character.");
+    }
+    splitter_.setTerminator(terminator[0]);
+}
+
+// Remembers the setting in the order written (a later write of the same setting moves it to the
+// end), and applies it at once when the port is open.
+void QtSerialPort::write(Setting setting, double value) {
+    std::erase_if(settings_, [setting](const Written& w) { return w.setting == setting; });
+    settings_.push_back({setting, value});
+    if (port_->isOpen()) {
+        apply(settings_.back());
+    }
+}
+
+void QtSerialPort::apply(const Written& written) {
+    const int code = static_cast<int>(written.value);
+    bool applied = false;
+    std::string what, menu;
+    switch (written.setting) {
+        case Setting::Parity:
+            what = kParityNames[code];
+            menu = "Parity";
+            applied = port_->setParity(kParities[code]);
+            break;
+        case Setting::StopBits:
+            what = kStopBitNames[code];
+            menu = "Stop";
+#ifndef _WIN32
+            // Qt would quietly send one stop bit instead.
+            if (code == 1) {
+                throw SerialError(portText() +
+                                  ": 1.5 stop bits are not available on this system. "
+                                  "Choose 1 or 2 in the Stop menu.");
+            }
+#endif
+            applied = port_->setStopBits(code == 0   ? QSerialPort::OneStop
+                                         : code == 1 ? QSerialPort::OneAndHalfStop
+                                                     : QSerialPort::TwoStop);
+            break;
+        case Setting::FlowControl:
+            what = kFlowNames[code];
+            menu = "Flow";
+            if (code == 2) {
+                throw SerialError(portText() +
+                                  ": DSR/DTR flow control is not available on this system. "
+                                  "Choose None, RTS/CTS or Xon/Xoff in the Flow menu.");
+            }
+            applied = port_->setFlowControl(code == 0   ? QSerialPort::NoFlowControl
+                                            : code == 1 ? QSerialPort::HardwareControl
+                                                        : QSerialPort::SoftwareControl);
+            break;
+        case Setting::DataBits:
+            what = std::to_string(code) + " data bits";
+            menu = "Data Bits";
+            applied = port_->setDataBits(static_cast<QSerialPort::DataBits>(code));
+            break;
+        case Setting::Speed:
+            what = numberText(written.value) + " bits per second";
+            menu = "Baud";
+            applied = port_->setBaudRate(static_cast<qint32>(written.value));
+            splitter_.setQuietGap(quietGapFor(written.value));
+            break;
+    }
+    if (!applied) {
+        throw SerialError(portText() + " does not accept " + what + " (" +
+                          port_->errorString().toStdString() + "). Choose another setting in the " +
+                          menu + " menu.");
+    }
+}
+
+void QtSerialPort::open() {
+    close();
+    const std::string name = "Com" + numberText(portNumber_);
+    const auto ports = scan();
+    const auto it = std::find_if(ports.begin(), ports.end(),
+                                 [this](const NumberedPort& p) { return p.number == portNumber_; });
+    if (it == ports.end()) {
+        openDevice_.clear();
+        throw SerialError(name +
+                          " is not available: no serial port on this computer has that number. "
+                          "Choose a port from the Port menu.");
+    }
+    openDevice_ = it->device;
+    port_->setPortName(QString::fromStdString(openDevice_));
+    if (!port_->open(QIODevice::ReadOnly)) {
+        throw SerialError(portText() +
+                          " could not be opened: " + port_->errorString().toStdString() + ".");
+    }
+    try {
+        for (const Written& written : settings_) {
+            apply(written);
+        }
+    } catch (...) {
+        close();
+        throw;
+    }
+    // Whatever waited in the system's buffer arrived at an unknown time; stamps would lie.
+    port_->clear(QSerialPort::Input);
+}
+
+void QtSerialPort::close() {
+    if (port_->isOpen()) {
+        port_->close();
+    }
+    splitter_.reset();
+    ready_.clear();
+}
+
+std::string QtSerialPort::portText() const {
+    return "Com" + numberText(portNumber_) + " (" + openDevice_ + ")";
+}
+
+void QtSerialPort::onReadyRead() {
+    const MonoTime arrival = MonoClock::now();
+    const QByteArray bytes = port_->readAll();
+    for (ReceivedLine& line :
+         splitter_.feed(std::string_view(bytes.constData(), bytes.size()), arrival)) {
+        ready_.push_back(std::move(line));
+    }
+    // A handler that pumps events may bring the next chunk in here: it queues behind the lines
+    // still being delivered, so lines always arrive in order.
+    if (delivering_) {
+        return;
+    }
+    delivering_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{delivering_};
+    while (!ready_.empty()) {
+        const ReceivedLine line = std::move(ready_.front());
+        ready_.pop_front();
+        if (onRead) {
+            onRead(line.text, line.stamps);
+        }
+    }
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    // The device went away: unplugged (a resource error), or hung up, when reads find the end of
+    // the stream (Qt calls that a read error, again at every poll). Close quietly: the lamps show
+    // the silence, and a later open may find the device back.
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
+        close();
+    }
+}
+
+}  // namespace quorvane

@@ -1,0 +1,190 @@
+#include "platform/qt/qt_serial_port.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "fakes/fakes.h"
+#include "serial_test_support.h"
+
+namespace quorvane::testing {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr int kNumber = 201;
+
+struct Delivered {
+    std::string text;
+    ArrivalStamps stamps;
+};
+
+class QtSerialPortOnPty : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qtApplication();
+        folder.link(kNumber, pty->slaveName());
+        port.onRead = [this](const std::optional<std::string>& value, const ArrivalStamps& s) {
+            lines.push_back({value.value_or("<null>"), s});
+        };
+    }
+
+    void open8N1(double speed = 4800, std::int16_t stopBits = 0) {
+        port.setParity(0);
+        port.setStopBits(stopBits);
+        port.setFlowControl(0);
+        port.setDataBits(8);
+        port.setSpeed(speed);
+        port.setPortNumber(kNumber);
+        port.setTerminator("\r");
+        port.setPortOpen(true);
+    }
+
+    std::string joined() const {
+        std::string all;
+        for (const auto& line : lines) {
+            all += line.text;
+        }
+        return all;
+    }
+
+    // The description the component gives when opening fails.
+    std::string openFailure() {
+        try {
+            port.setPortOpen(true);
+        } catch (const SerialError& error) {
+            return error.what();
+        }
+        return "(opened)";
+    }
+
+    TempPortsFolder folder{"serial"};
+    std::unique_ptr<PtyPair> pty = std::make_unique<PtyPair>();
+    QtSerialPort port{folder.path(), [] { return std::vector<std::string>{}; }};
+    std::vector<Delivered> lines;
+};
+
+TEST_F(QtSerialPortOnPty, AwkwardPiecesArriveAsWholeLines) {
+    EXPECT_EQ(port.portList(), std::vector<int>{kNumber});
+    EXPECT_EQ(port.portDevice(kNumber), std::filesystem::canonical(pty->slaveName()).string());
+    open8N1();
+    ASSERT_TRUE(port.portOpen());
+
+    const MonoTime before = MonoClock::now();
+    pty->write("$GPRMC,1*00\r");  // its LF comes in the next write
+    ASSERT_TRUE(pumpUntil([&] { return lines.size() == 1; }, milliseconds(2000)));
+    pty->write("\n$GPGGA,2*00\r\n$GPGSA,3*00\r\n");
+    const std::string big(10000, 'A');
+    pty->write(big);
+    pty->write("\r\n");
+    const std::string expected = "$GPRMC,1*00\r\n$GPGGA,2*00\r\n$GPGSA,3*00\r\n" + big + "\r";
+    ASSERT_TRUE(pumpUntil([&] { return joined().size() >= expected.size(); }, milliseconds(3000)));
+    pumpFor(milliseconds(50));
+
+    EXPECT_EQ(joined(), expected);  // the final LF waits for its line's CR
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[0].text, "$GPRMC,1*00\r");
+    EXPECT_EQ(lines[1].text, "\n$GPGGA,2*00\r");
+    EXPECT_EQ(lines[2].text, "\n$GPGSA,3*00\r");
+    for (std::size_t i = 3; i < lines.size(); ++i) {
+        EXPECT_LE(lines[i].text.size(), 4096u);
+        EXPECT_EQ(lines[i].text.back() == '\r', i + 1 == lines.size()) << i;
+    }
+    for (const auto& line : lines) {
+        EXPECT_LE(before, line.stamps.burstStart);
+        EXPECT_LE(line.stamps.burstStart, line.stamps.firstByte);
+        EXPECT_LE(line.stamps.firstByte, MonoClock::now());
+    }
+}
+
+TEST_F(QtSerialPortOnPty, SettingsTakeEffectAtOpenAndRefusalsSayWhatToChange) {
+    open8N1(4800, 2);
+    termios settings = pty->settings();
+    EXPECT_EQ(cfgetispeed(&settings), B4800);
+    EXPECT_TRUE(settings.c_cflag & CSTOPB);
+    port.setSpeed(9600);  // while open: at once
+    settings = pty->settings();
+    EXPECT_EQ(cfgetispeed(&settings), B9600);
+
+    port.setPortOpen(false);
+    port.setFlowControl(2);
+    std::string why = openFailure();
+    EXPECT_NE(why.find("DSR/DTR"), std::string::npos) << why;
+    EXPECT_NE(why.find("Flow menu"), std::string::npos) << why;
+    EXPECT_FALSE(port.portOpen());
+
+    port.setFlowControl(0);
+    port.setStopBits(1);
+    why = openFailure();
+    EXPECT_NE(why.find("1.5 stop bits"), std::string::npos) << why;
+    EXPECT_NE(why.find("Stop menu"), std::string::npos) << why;
+    EXPECT_FALSE(port.portOpen());
+
+    port.setStopBits(0);
+    port.setDataBits(7);  // a pseudo-terminal carries 8 bits only
+    why = openFailure();
+    EXPECT_NE(why.find("Com201 (" + port.portDevice(kNumber) + ") does not accept 7 data bits"),
+              std::string::npos)
+        << why;
+    EXPECT_FALSE(port.portOpen());
+
+    port.setDataBits(8);
+    EXPECT_EQ(openFailure(), "(opened)");
+    EXPECT_TRUE(port.portOpen());
+    EXPECT_THROW(port.setParity(9), SerialError);
+    EXPECT_THROW(port.setTerminator(""), SerialError);
+}
+
+TEST_F(QtSerialPortOnPty, APortThatDoesNotExistTakesTheFailurePath) {
+    port.setPortNumber(42);
+    const std::string why = openFailure();
+    EXPECT_NE(why.find("Com42 is not available"), std::string::npos) << why;
+    EXPECT_FALSE(port.portOpen());
+
+    // Through the window's own opening routine.
+    FakeTrayIcon tray;
+    FakeBalloon balloon;
+    FakeClock clock;
+    FakeRandom random;
+    FakeTextFiles files;
+    FakeDesktop desktop;
+    Form1 form{FormPlatform{port, tray, balloon, clock, random, files, desktop}};
+    form.Form_Load();
+    desktop.messages.clear();
+    form.GpsPortName = "Com42";
+    form.GpsPortSpeed = "4800";
+    form.GpsPortParity = "None";
+    form.GpsPortDataLength = "8";
+    form.GpsPortFlowControl = "None";
+    form.GpsPortStopBits = "1";
+    form.StartGPSPort();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "GPS PORT ERROR : " + why);
+    EXPECT_EQ(desktop.messages[0].title, "Quorvane");
+    EXPECT_EQ(form.GpsPortName, "None/Reset");
+    EXPECT_FALSE(port.portOpen());
+}
+
+TEST_F(QtSerialPortOnPty, AVanishedDeviceClosesQuietlyAndCanBeOpenedAgain) {
+    open8N1();
+    pty->write("$GPRMC,1*00\r\n");
+    ASSERT_TRUE(pumpUntil([&] { return lines.size() == 1; }, milliseconds(2000)));
+
+    pty->closeMaster();
+    EXPECT_TRUE(pumpUntil([&] { return !port.portOpen(); }, milliseconds(3000)));
+    pumpFor(milliseconds(200));
+    EXPECT_FALSE(port.portOpen());
+    EXPECT_EQ(lines.size(), 1u);
+
+    // The device comes back (a new pseudo-terminal behind the same number).
+    pty = std::make_unique<PtyPair>();
+    folder.link(kNumber, pty->slaveName());
+    port.setPortOpen(true);
+    ASSERT_TRUE(port.portOpen());
+    pty->write("$GPGGA,2*00\r\n");
+    ASSERT_TRUE(pumpUntil([&] { return lines.size() == 2; }, milliseconds(2000)));
+    EXPECT_EQ(lines[1].text, "$GPGGA,2*00\r");
+}
+
+}  // namespace
+}  // namespace quorvane::testing

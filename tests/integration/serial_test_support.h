@@ -1,0 +1,134 @@
+#pragma once
+
+// Shared by the serial integration tests: the Qt application, an event pump that waits for a
+// condition, a pseudo-terminal pair and a throwaway `ports` folder.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace quorvane::testing {
+
+inline QCoreApplication& qtApplication() {
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "quorvane_integration_tests";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication application(argc, argv);
+    }
+    return *QCoreApplication::instance();
+}
+
+// Runs the event loop until the condition holds or the time is up; true if it held.
+inline bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    qtApplication();
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > limit.count()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ::usleep(1000);
+    }
+    return true;
+}
+
+inline void pumpFor(std::chrono::milliseconds span) {
+    pumpUntil([] { return false; }, span);
+}
+
+// A pseudo-terminal; the test writes to the master, the component opens the slave by path.
+class PtyPair {
+public:
+    PtyPair() {
+        char name[256] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+            throw std::runtime_error("openpty failed");
+        }
+        slaveName_ = name;
+        termios raw{};
+        ::tcgetattr(slave_, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave_, TCSANOW, &raw);
+    }
+    ~PtyPair() {
+        closeMaster();
+        if (slave_ >= 0) {
+            ::close(slave_);
+        }
+    }
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+
+    void write(const std::string& bytes) const {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+            if (n <= 0) {
+                throw std::runtime_error("write to the pty failed");
+            }
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    void closeMaster() {
+        if (master_ >= 0) {
+            ::close(master_);
+            master_ = -1;
+        }
+    }
+    // The line settings the slave runs with, as the component left them.
+    termios settings() const {
+        termios t{};
+        ::tcgetattr(slave_, &t);
+        return t;
+    }
+    const std::string& slaveName() const { return slaveName_; }
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    std::string slaveName_;
+};
+
+// A `ports` folder of its own, removed afterwards.
+class TempPortsFolder {
+public:
+    explicit TempPortsFolder(const std::string& tag)
+        : path_(std::filesystem::temp_directory_path() /
+                ("quorvane-" + tag + "-" + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempPortsFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempPortsFolder(const TempPortsFolder&) = delete;
+    TempPortsFolder& operator=(const TempPortsFolder&) = delete;
+
+    // Makes ComN lead to the device, replacing an older link.
+    void link(int number, const std::string& device) const {
+        const auto name = path_ / ("Com" + std::to_string(number));
+        std::filesystem::remove(name);
+        std::filesystem::create_symlink(device, name);
+    }
+    std::string path() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace quorvane::testing
