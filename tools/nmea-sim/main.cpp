@@ -1,0 +1,89 @@
+// nmea-sim: a GPS receiver on a pseudo-terminal. See --help.
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+
+#include "options.h"
+#include "pty_link.h"
+#include "replay.h"
+#include "sentences.h"
+#include "stream.h"
+
+namespace {
+
+constexpr std::int64_t kBillion = 1000000000;
+
+const char* modeName(nmeasim::Mode mode) {
+    switch (mode) {
+        case nmeasim::Mode::Nmea:
+            return "NMEA";
+        case nmeasim::Mode::Garmin:
+            return "NMEA with Garmin sentences";
+        case nmeasim::Mode::NoFix:
+            return "no fix";
+        case nmeasim::Mode::Silent:
+            return "silence";
+        case nmeasim::Mode::Replay:
+            return "a replayed capture";
+    }
+    return "";
+}
+
+int run(const nmeasim::Options& options) {
+    using namespace nmeasim;
+    const auto cycles = options.mode == Mode::Replay ? loadCycles(options.replayFile)
+                                                     : std::vector<std::vector<std::string>>{};
+    const PtyLink pty(options.portsFolder.empty() ? defaultPortsFolder()
+                                                  : std::filesystem::path(options.portsFolder),
+                      options.port);
+    stopOnSignals();
+    std::cout << "Com" << options.port << " is " << pty.slaveName() << " (link "
+              << pty.link().string() << "): " << modeName(options.mode) << " at " << options.baud
+              << " baud, " << options.delayMs << " ms after each second. Ctrl+C ends it."
+              << std::endl;
+
+    // The burst for second S starts at S + fraction + delay on the real-time clock.
+    const std::int64_t offset =
+        (fractionMilliseconds(options.fraction) + options.delayMs) * std::int64_t{1000000};
+    const std::int64_t end =
+        options.seconds > 0 ? wallNanoseconds() + static_cast<std::int64_t>(options.seconds * 1e9)
+                            : INT64_MAX;
+    std::int64_t second = (wallNanoseconds() - offset) / kBillion + 1;
+    for (std::size_t cycle = 0; !stopRequested; ++cycle) {
+        const std::int64_t start = second * kBillion + offset;
+        if (start > end) {
+            break;
+        }
+        if (options.mode == Mode::Silent) {
+            sleepUntil(start);
+        } else {
+            const auto lines = options.mode == Mode::Replay ? cycles[cycle % cycles.size()]
+                                                            : burst(options, second);
+            sendPaced(pty.master(), lines, start, options.baud);
+        }
+        // A burst longer than a second (slow line, long capture) skips the seconds it ran into.
+        second = std::max(second + 1, (wallNanoseconds() - offset) / kBillion + 1);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const auto options = nmeasim::parseOptions(argc, argv);
+        if (!options) {
+            std::cout << nmeasim::helpText();
+            return 0;
+        }
+        return run(*options);
+    } catch (const nmeasim::UsageError& error) {
+        std::cerr << "nmea-sim: " << error.what() << "\n(nmea-sim --help lists the options)\n";
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << "nmea-sim: " << error.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace nmeasim {
+
+enum class Mode { Nmea, Garmin, NoFix, Silent, Replay };
+
+struct Options {
+    int port = 200;           // outside the device families, so it hides no real port
+    std::string portsFolder;  // empty: the `ports` folder beside this executable
+    int delayMs = 250;        // burst start after the second the fix describes
+    int baud = 4800;
+    Mode mode = Mode::Nmea;
+    std::string replayFile;
+    std::string fraction = "00";   // digits after the seconds of the time field
+    double latitude = 48.1173;     // degrees, north positive
+    double longitude = 11.516667;  // degrees, east positive
+    double altitude = 545.4;       // meters above mean sea level
+    double seconds = 0;            // run time; 0 runs until stopped
+};
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The options, or nullopt when --help was asked for. Throws UsageError.
+std::optional<Options> parseOptions(int argc, char** argv);
+std::string helpText();
+
+// The fraction's value in milliseconds: "5" and "50" are 500, "250" is 250.
+int fractionMilliseconds(const std::string& digits);
+
+}  // namespace nmeasim
