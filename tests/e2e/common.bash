@@ -1,0 +1,150 @@
+# Shared by the end-to-end scripts: a private X server with a notification area, a temporary
+# copy of the program folder, the program started without the right to set the clock, and
+# readers for the window's icon and lamps. Sourced, never run; $1 of the script is the folder
+# that holds the built programs.
+
+bin=${1:?usage: $0 BIN_DIR}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+convert=/usr/bin/convert  # ImageMagick's own, whatever else PATH holds
+pids=()
+work=
+
+skip() {
+    echo "SKIPPED: $*"
+    exit 77
+}
+
+fail() {
+    echo "FAILED: $*"
+    exit 1
+}
+
+cleanup() {
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
+    [ -n "$work" ] && rm -rf "$work"
+}
+trap cleanup EXIT
+
+require_tools() {
+    local tool
+    for tool in Xvfb trayer xdotool xprop import setpriv python3 "$convert"; do
+        command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup-debian.sh installs it)"
+    done
+    [ -x "$bin/quorvane" ] || skip "$bin/quorvane is not built"
+}
+
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+    local limit=$1 start=$SECONDS
+    shift
+    until "$@"; do
+        ((SECONDS - start < limit)) || return 1
+        sleep 0.2
+    done
+}
+
+start_x() {
+    local fifo
+    fifo=$(mktemp -u) && mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+    pids+=($!)
+    local number
+    read -r -t 10 number <"$fifo" || true
+    rm -f "$fifo"
+    [ -n "$number" ] || skip "Xvfb could not start an X server here"
+    export DISPLAY=":$number"
+    trayer --edge top --align right --widthtype request --height 32 --transparent false \
+        --tint 0xc0c0c0 >/dev/null 2>&1 &
+    pids+=($!)
+    wait_for 10 xdotool search --class trayer >/dev/null ||
+        skip "trayer could not start a notification area"
+}
+
+# A fresh copy of the program folder, so no settings file is left in the build.
+make_work_folder() {
+    work=$(mktemp -d)
+    cp "$bin/quorvane" "$bin"/*.ico "$work/"
+}
+
+# Writes the settings file for port Com$1 with no start-up delay.
+write_settings() {
+    printf '%s\r\n' \
+        '<?xml version="1.0" standalone="no"?>' '<!--Quorvane, Version 1.0.4 -->' \
+        ' <CONFIGURATION>' '   <LOCALTIME></LOCALTIME>' '   <COMM_PORTS>' \
+        "      <GPS_PORT_NAME>Com$1</GPS_PORT_NAME>" \
+        '      <GPS_PORT_SPEED>4800</GPS_PORT_SPEED>' \
+        '      <GPS_PORT_PARITY>None</GPS_PORT_PARITY>' \
+        '      <GPS_PORT_DATA_LENGTH>8</GPS_PORT_DATA_LENGTH>' \
+        '      <GPS_PORT_FLOW_CONTROL>None</GPS_PORT_FLOW_CONTROL>' \
+        '      <GPS_PORT_STOP_BITS>1</GPS_PORT_STOP_BITS>' '   </COMM_PORTS>' \
+        '   <ALTITUDE_FEET>True</ALTITUDE_FEET>' \
+        '   <STARTUP_MODE_TASK_TRAY>False</STARTUP_MODE_TASK_TRAY>' \
+        '   <STARTUP_MODE_TIME_SYNC>False</STARTUP_MODE_TIME_SYNC>' \
+        '   <STARTUP_DELAY>False</STARTUP_DELAY>' ' </CONFIGURATION>' >"$work/Quorvane.XML"
+}
+
+has_sys_time() {  # $1: pid
+    local eff
+    eff=$(awk '/^CapEff:/ {print $2}' "/proc/$1/status")
+    (((0x$eff >> 25) & 1))
+}
+
+# Starts the program from the work folder without CAP_SYS_TIME (CI runs as root, and root could
+# set the clock); fails if the running program still holds it. Sets $app.
+start_program() {
+    if has_sys_time $$; then
+        (cd "$work" && exec setpriv --bounding-set -sys_time --inh-caps=-sys_time ./quorvane) \
+            >"$work/program.log" 2>&1 &
+    else
+        (cd "$work" && exec ./quorvane) >"$work/program.log" 2>&1 &
+    fi
+    app=$!
+    pids+=("$app")
+    wait_for 5 test -r "/proc/$app/status" || fail "the program did not start"
+    sleep 0.2
+    if has_sys_time "$app"; then
+        kill "$app"
+        fail "the program runs with CAP_SYS_TIME (CapEff bit 25): it could set this machine's clock"
+    fi
+}
+
+# The main window's id, once it is mapped.
+main_window() {
+    xdotool search --onlyvisible --name "Brindle's Quorvane" 2>/dev/null | head -1
+}
+
+# The colour of the window's icon as read back from _NET_WM_ICON: yellow, green, red or unknown.
+icon_colour() {
+    xprop -id "$1" -notype 32c _NET_WM_ICON 2>/dev/null | tr -d ',' | awk '
+        { for (i = 3; i <= NF; i++) v[n++] = $i }
+        END {
+            if (n < 3) { print "unknown"; exit }
+            w = v[0]; h = v[1]
+            for (i = 2; i < 2 + w * h && i < n; i++) {
+                p = v[i]; a = int(p / 16777216) % 256
+                if (a < 200) continue
+                r += int(p / 65536) % 256; g += int(p / 256) % 256; b += p % 256; c++
+            }
+            if (c == 0) { print "unknown"; exit }
+            r /= c; g /= c; b /= c
+            if (r > 120 && g > 120 && b < r / 2) print "yellow"
+            else if (g > r + 40 && g > b + 40) print "green"
+            else if (r > g + 40 && r > b + 40) print "red"
+            else print "unknown"
+        }'
+}
+
+# Pixels of pure lamp green and pure lamp red in the window: "green red".
+lamp_pixels() {
+    import -window "$1" png:- 2>/dev/null | "$convert" - txt:- 2>/dev/null | awk '
+        / #00FF00/ { g++ } / #FF0000/ { r++ } END { printf "%d %d\n", g, r }'
+}
+
+# Sends the window's close request, as a window manager's close button does.
+close_window() {
+    python3 "$here/x11_close.py" "$1"
+}
