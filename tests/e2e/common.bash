@@ -117,6 +117,10 @@ main_window() {
     xdotool search --onlyvisible --name "Brindle's Quorvane" 2>/dev/null | head -1
 }
 
+window_shown() {
+    [ -n "$(main_window)" ]
+}
+
 # The colour of the window's icon as read back from _NET_WM_ICON: yellow, green, red or unknown.
 icon_colour() {
     xprop -id "$1" -notype 32c _NET_WM_ICON 2>/dev/null | tr -d ',' | awk '

@@ -17,7 +17,7 @@ box=$(xdotool search --onlyvisible --name "^Quorvane$" | head -1)
 xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
 xdotool key Return
 
-wait_for 10 test -n "$(main_window)" || fail "the window did not appear after the message"
+wait_for 10 window_shown || fail "the window did not appear after the message"
 window=$(main_window)
 sleep 1
 read -r green red <<<"$(lamp_pixels "$window")"

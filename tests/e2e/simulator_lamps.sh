@@ -19,7 +19,7 @@ device=$(readlink -f "$work/ports/Com$port")
 write_settings "$port"
 start_program
 
-wait_for 10 test -n "$(main_window)" || fail "the window did not appear: $(cat "$work/program.log")"
+wait_for 10 window_shown || fail "the window did not appear: $(cat "$work/program.log")"
 window=$(main_window)
 [ "$(icon_colour "$window")" = yellow ] || fail "the window does not start with the yellow icon"
 
