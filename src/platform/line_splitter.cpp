@@ -19,15 +19,20 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
 
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        if (pending_.empty()) {
-            pendingFirstByte_ = arrival;
-            pendingBurstStart_ = burstStart_;
-        }
         const std::size_t room = kMaxLine - pending_.size();
         const std::size_t end = bytes.find(terminator_, pos);
         const bool terminated = end != std::string_view::npos && end - pos < room;
         const std::size_t count = terminated ? end - pos + 1 : std::min(room, bytes.size() - pos);
-        pending_.append(bytes.substr(pos, count));
+        const std::string_view piece = bytes.substr(pos, count);
+        // The LF after a CR terminator came with the line before; the sentence starts at its
+        // first other byte, which may come a whole burst later.
+        const bool sentenceByte = piece.find_first_not_of("\r\n") != std::string_view::npos;
+        if (pending_.empty() || (sentenceByte && !sentenceStarted_)) {
+            pendingFirstByte_ = arrival;
+            pendingBurstStart_ = burstStart_;
+            sentenceStarted_ = sentenceByte;
+        }
+        pending_.append(piece);
         pos += count;
         if (terminated || pending_.size() == kMaxLine) {
             lines.push_back(take());

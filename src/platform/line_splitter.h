@@ -19,7 +19,8 @@ struct ReceivedLine {
 };
 
 // Cuts a received byte stream into lines at a one-byte terminator and stamps each line with
-// when its burst began and when its own first byte arrived. Memory stays bounded whatever
+// when its burst began and when its own first byte arrived, CR and LF not counted (a line made
+// of nothing else is stamped at its first byte). Memory stays bounded whatever
 // arrives: a line that reaches kMaxLine bytes without a terminator is handed out as a piece.
 class LineSplitter {
 public:
@@ -56,6 +57,7 @@ private:
     MonoTime burstStart_{};
     MonoTime lastByte_{};
     bool anyByte_ = false;
+    bool sentenceStarted_ = false;  // the pending line holds more than CR and LF
 };
 
 // The quiet gap for a line speed: at least four character times (ten bits each), and never

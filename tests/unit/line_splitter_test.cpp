@@ -94,7 +94,7 @@ TEST(LineSplitter, StampsTheBurstStartAndTheLinesOwnFirstByte) {
     EXPECT_EQ(second[0].stamps.firstByte, t0);  // its "\n$GP" came with the first read
     ASSERT_EQ(third.size(), 1u);
     EXPECT_EQ(third[0].stamps.burstStart, t0);
-    EXPECT_EQ(third[0].stamps.firstByte, t0 + milliseconds(10));  // the "\n" after GGA's CR
+    EXPECT_EQ(third[0].stamps.firstByte, t0 + milliseconds(20));  // not the LF before it
 
     // A quiet gap starts the next burst, even for a line begun before it.
     splitter.feed("$GPGSV", t0 + milliseconds(30));
@@ -103,6 +103,15 @@ TEST(LineSplitter, StampsTheBurstStartAndTheLinesOwnFirstByte) {
     ASSERT_EQ(late.size(), 2u);
     EXPECT_EQ(late[0].stamps.burstStart, t0);
     EXPECT_EQ(late[1].stamps.burstStart, next);
+
+    // The LF that ends a burst comes with it; the next burst's first line starts after it.
+    splitter.feed("$GPGSV\r\n", next + milliseconds(10));
+    const MonoTime later = next + milliseconds(400);
+    const auto nextBurst = splitter.feed("$GPRMC\r", later);
+    ASSERT_EQ(nextBurst.size(), 1u);
+    EXPECT_EQ(nextBurst[0].text, "\n$GPRMC\r");
+    EXPECT_EQ(nextBurst[0].stamps.firstByte, later);
+    EXPECT_EQ(nextBurst[0].stamps.burstStart, later);
 
     // A stream that never pauses: after a second its lines carry their own first byte.
     LineSplitter busy;
