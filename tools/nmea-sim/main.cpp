@@ -33,8 +33,8 @@ const char* modeName(nmeasim::Mode mode) {
 
 int run(const nmeasim::Options& options) {
     using namespace nmeasim;
-    const auto cycles = options.mode == Mode::Replay ? loadCycles(options.replayFile)
-                                                     : std::vector<std::vector<std::string>>{};
+    const auto cycles =
+        options.mode == Mode::Replay ? loadCycles(options.replayFile) : std::vector<std::string>{};
     const PtyLink pty(options.portsFolder.empty() ? defaultPortsFolder()
                                                   : std::filesystem::path(options.portsFolder),
                       options.port);
@@ -59,9 +59,9 @@ int run(const nmeasim::Options& options) {
         if (options.mode == Mode::Silent) {
             sleepUntil(start);
         } else {
-            const auto lines = options.mode == Mode::Replay ? cycles[cycle % cycles.size()]
-                                                            : burst(options, second);
-            sendPaced(pty.master(), lines, start, options.baud);
+            const std::string bytes = options.mode == Mode::Replay ? cycles[cycle % cycles.size()]
+                                                                   : burst(options, second);
+            sendPaced(pty.master(), bytes, start, options.baud);
         }
         // A burst longer than a second (slow line, long capture) skips the seconds it ran into.
         second = std::max(second + 1, (wallNanoseconds() - offset) / kBillion + 1);

@@ -32,17 +32,17 @@ std::string_view timeField(std::string_view line) {
 
 }  // namespace
 
-std::vector<std::vector<std::string>> loadCycles(const std::string& path) {
+std::vector<std::string> loadCycles(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         throw std::runtime_error("cannot read " + path);
     }
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    std::vector<std::vector<std::string>> cycles(1);
+    std::vector<std::string> cycles(1);
     std::string cycleTime;
     for (std::size_t pos = 0; pos < bytes.size();) {
         const std::size_t end = std::min(bytes.find('\n', pos), bytes.size() - 1) + 1;
-        std::string line = bytes.substr(pos, end - pos);
+        const std::string_view line = std::string_view(bytes).substr(pos, end - pos);
         pos = end;
         const std::string_view time = timeField(line);
         if (!time.empty() && time != cycleTime) {
@@ -51,7 +51,7 @@ std::vector<std::vector<std::string>> loadCycles(const std::string& path) {
             }
             cycleTime = time;
         }
-        cycles.back().push_back(std::move(line));
+        cycles.back() += line;
     }
     if (cycles.back().empty()) {
         throw std::runtime_error(path + " is empty");

@@ -65,33 +65,32 @@ std::string sentence(const std::string& body) {
     return "$" + body + format("*%02X\r\n", checksum);
 }
 
-std::vector<std::string> burst(const Options& options, std::int64_t utcSecond) {
+std::string burst(const Options& options, std::int64_t utcSecond) {
     const Clock clock = clockFields(options, utcSecond);
-    std::vector<std::string> lines;
+    std::string bytes;
     if (options.mode == Mode::NoFix) {
-        lines.push_back(sentence("GPRMC," + clock.time + ",V,,,,,,," + clock.date + ",,,N"));
-        lines.push_back(sentence("GPGGA," + clock.time + ",,,,,0,00,,,M,,M,,"));
-        lines.push_back(sentence("GPGSA,A,1,,,,,,,,,,,,,,,"));
-        lines.push_back(sentence("GPGSV,1,1,00"));
-        return lines;
+        bytes += sentence("GPRMC," + clock.time + ",V,,,,,,," + clock.date + ",,,N");
+        bytes += sentence("GPGGA," + clock.time + ",,,,,0,00,,,M,,M,,");
+        bytes += sentence("GPGSA,A,1,,,,,,,,,,,,,,,");
+        bytes += sentence("GPGSV,1,1,00");
+        return bytes;
     }
     const std::string latitude = coordinate(options.latitude, 2, 'N', 'S');
     const std::string longitude = coordinate(options.longitude, 3, 'E', 'W');
-    lines.push_back(sentence("GPRMC," + clock.time + ",A," + latitude + "," + longitude +
-                             ",000.0,000.0," + clock.date + ",,,A"));
-    lines.push_back(sentence("GPGGA," + clock.time + "," + latitude + "," + longitude +
-                             format(",1,08,0.9,%.1f,M,46.9,M,,", options.altitude)));
+    bytes += sentence("GPRMC," + clock.time + ",A," + latitude + "," + longitude + ",000.0,000.0," +
+                      clock.date + ",,,A");
+    bytes += sentence("GPGGA," + clock.time + "," + latitude + "," + longitude +
+                      format(",1,08,0.9,%.1f,M,46.9,M,,", options.altitude));
     for (const char* body : kSatellites) {
-        lines.push_back(sentence(body));
+        bytes += sentence(body);
     }
     if (options.mode == Mode::Garmin) {
-        lines.push_back(
-            sentence(format("PGRMZ,%lld,f,3", std::llround(options.altitude * kFeetPerMeter))));
-        lines.push_back(sentence(format("PGRMF,%lld,%lld,", clock.gpsWeek, clock.gpsSecondOfWeek) +
-                                 clock.date + "," + clock.wholeTime + format(",%d,", kLeapSeconds) +
-                                 latitude + "," + longitude + ",A,2,0,0,2,1"));
+        bytes += sentence(format("PGRMZ,%lld,f,3", std::llround(options.altitude * kFeetPerMeter)));
+        bytes += sentence(format("PGRMF,%lld,%lld,", clock.gpsWeek, clock.gpsSecondOfWeek) +
+                          clock.date + "," + clock.wholeTime + format(",%d,", kLeapSeconds) +
+                          latitude + "," + longitude + ",A,2,0,0,2,1");
     }
-    return lines;
+    return bytes;
 }
 
 }  // namespace nmeasim

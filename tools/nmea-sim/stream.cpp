@@ -3,6 +3,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace nmeasim {
@@ -52,15 +53,19 @@ bool sleepUntil(std::int64_t wallNs) {
     return false;
 }
 
-bool sendPaced(int fd, const std::vector<std::string>& lines, std::int64_t startNs, int baud) {
-    std::int64_t bytesBefore = 0;
-    for (const std::string& line : lines) {
-        if (!sleepUntil(startNs + bytesBefore * 10 * kBillion / baud)) {
+bool sendPaced(int fd, const std::string& bytes, std::int64_t startNs, int baud) {
+    // A line carries its bytes back to back, so they go out a few at a time (about 5 ms worth):
+    // whole sentences written at once would leave gaps that a reader takes for burst ends.
+    const std::int64_t byteNs = 10 * kBillion / baud;
+    const std::size_t chunk = std::max(1, baud / 2000);
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        if (!sleepUntil(startNs + static_cast<std::int64_t>(sent) * byteNs)) {
             return false;
         }
-        // A short or refused write means nobody is reading; the rest of the line is lost.
-        (void)::write(fd, line.data(), line.size());
-        bytesBefore += static_cast<std::int64_t>(line.size());
+        const std::size_t count = std::min(chunk, bytes.size() - sent);
+        // A short or refused write means nobody is reading; those bytes are lost.
+        (void)::write(fd, bytes.data() + sent, count);
+        sent += count;
     }
     return !stopRequested;
 }

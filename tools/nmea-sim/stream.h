@@ -3,7 +3,6 @@
 #include <csignal>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace nmeasim {
 
@@ -15,9 +14,9 @@ void stopOnSignals();
 std::int64_t wallNanoseconds();
 // Sleeps until a real-time instant; false when a stop was asked for.
 bool sleepUntil(std::int64_t wallNs);
-// Writes the lines starting at startNs, each when a line running at baud (ten bits a byte)
-// would have finished the bytes before it. Bytes nobody makes room for are dropped, as on a
-// real line. False when a stop was asked for.
-bool sendPaced(int fd, const std::vector<std::string>& lines, std::int64_t startNs, int baud);
+// Writes the bytes from startNs on, as fast as a line running at baud (ten bits a byte) would
+// carry them. Bytes nobody makes room for are dropped, as on a real line. False when a stop was
+// asked for.
+bool sendPaced(int fd, const std::string& bytes, std::int64_t startNs, int baud);
 
 }  // namespace nmeasim
