@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "fakes/fakes.h"
 #include "serial_test_support.h"
 
 namespace quorvane::testing {
@@ -142,21 +141,9 @@ TEST_F(QtSerialPortOnPty, APortThatDoesNotExistTakesTheFailurePath) {
     EXPECT_FALSE(port.portOpen());
 
     // Through the window's own opening routine.
-    FakeTrayIcon tray;
-    FakeBalloon balloon;
-    FakeClock clock;
-    FakeRandom random;
-    FakeTextFiles files;
-    FakeDesktop desktop;
-    Form1 form{FormPlatform{port, tray, balloon, clock, random, files, desktop}};
-    form.Form_Load();
-    desktop.messages.clear();
-    form.GpsPortName = "Com42";
-    form.GpsPortSpeed = "4800";
-    form.GpsPortParity = "None";
-    form.GpsPortDataLength = "8";
-    form.GpsPortFlowControl = "None";
-    form.GpsPortStopBits = "1";
+    FormOnRealPort window(port, "Com42");
+    Form1& form = window.form;
+    FakeDesktop& desktop = window.desktop;
     form.StartGPSPort();
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text, "GPS PORT ERROR : " + why);

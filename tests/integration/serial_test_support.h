@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -17,6 +18,8 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+
+#include "fakes/fakes.h"
 
 namespace quorvane::testing {
 
@@ -30,20 +33,25 @@ inline QCoreApplication& qtApplication() {
     return *QCoreApplication::instance();
 }
 
-// Runs the event loop until the condition holds or the time is up; true if it held.
+// Runs the event loop until the condition holds or the time is up; true if it held. The loop
+// sleeps in the system's poll, so received bytes are stamped the moment they arrive.
 inline bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     qtApplication();
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limit.count()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        ::usleep(1000);
+    if (condition()) {
+        return true;
     }
-    return true;
+    QEventLoop loop;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (condition() || elapsed.elapsed() > limit.count()) {
+            loop.quit();
+        }
+    });
+    check.start(5);
+    loop.exec();
+    return condition();
 }
 
 inline void pumpFor(std::chrono::milliseconds span) {
@@ -129,6 +137,30 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// The window with the real serial component and fakes for everything else, loaded, set to open
+// a port with the line settings a receiver uses (4800 8N1).
+struct FormOnRealPort {
+    explicit FormOnRealPort(SerialPort& port, const std::string& portName) : serial(port) {
+        form.Form_Load();
+        desktop.messages.clear();
+        form.GpsPortName = portName;
+        form.GpsPortSpeed = "4800";
+        form.GpsPortParity = "None";
+        form.GpsPortDataLength = "8";
+        form.GpsPortFlowControl = "None";
+        form.GpsPortStopBits = "1";
+    }
+
+    SerialPort& serial;
+    FakeTrayIcon tray;
+    FakeBalloon balloon;
+    FakeClock clock;
+    FakeRandom random;
+    FakeTextFiles files;
+    FakeDesktop desktop;
+    Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop}};
 };
 
 }  // namespace quorvane::testing
