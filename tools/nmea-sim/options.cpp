@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
@@ -11,8 +12,9 @@ double number(std::string_view flag, const char* text, double low, double high) 
     char* end = nullptr;
     const double value = std::strtod(text, &end);
     if (end == text || *end != '\0' || !std::isfinite(value) || value < low || value > high) {
-        throw UsageError(std::string(flag) + " wants a number from " + std::to_string(low) +
-                         " to " + std::to_string(high) + ", not \"" + text + "\"");
+        char range[64];
+        std::snprintf(range, sizeof range, " wants a number from %g to %g, not \"", low, high);
+        throw UsageError(std::string(flag) + range + text + "\"");
     }
     return value;
 }
