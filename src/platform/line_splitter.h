@@ -28,7 +28,7 @@ public:
     // A receiver sends one burst of sentences per fix, then falls silent until the next. 50 ms
     // of silence is well beyond the pauses inside a burst (a character takes 2 ms at 4800 baud;
     // USB adapters hold bytes back for up to 16 ms) and well under the quiet time between
-    // bursts, which is a few hundred milliseconds on a typical receiver.
+    // bursts, a hundred milliseconds or more even on a 4800-baud line sending a full set.
     static constexpr std::chrono::milliseconds kDefaultQuietGap{50};
     // A burst start older than this says nothing about a line: the stream has run without a
     // pause, so the line's own first byte is the best stamp there is.
