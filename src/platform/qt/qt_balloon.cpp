@@ -41,7 +41,8 @@ QString balloonText(const std::string& text) {
 
 QtBalloon::QtBalloon(QObject* parent) : QObject(parent), popup_(new QFrame) {
     popup_->setObjectName(QStringLiteral("balloon"));
-    popup_->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+    // Never in the pointer's way, even where it has to cover its control.
+    popup_->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
     popup_->setAttribute(Qt::WA_ShowWithoutActivating);
     popup_->setAttribute(Qt::WA_TransparentForMouseEvents);
     popup_->setFrameShape(QFrame::Box);
@@ -60,8 +61,9 @@ QtBalloon::QtBalloon(QObject* parent) : QObject(parent), popup_(new QFrame) {
 
     auto* layout = new QGridLayout(popup_);
     layout->addWidget(icon_, 0, 0, Qt::AlignTop);
-    layout->addWidget(title_, 0, 1);
+    layout->addWidget(title_, 0, 1, Qt::AlignLeft | Qt::AlignVCenter);
     layout->addWidget(text_, 1, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
 
     linger_.setSingleShot(true);
     linger_.setInterval(kLingerMs);
@@ -118,15 +120,17 @@ QString QtBalloon::text() const {
 }
 
 void QtBalloon::place() {
-    // Just below the control, a little in from its left edge; above it if the screen ends.
-    const QPoint below = anchor_->mapToGlobal(QPoint(anchor_->width() / 4, anchor_->height() + 2));
-    QPoint at = below;
+    // Just below the control, a little in from its left edge; above it if the screen ends
+    // first; on a screen too small for either, as low as it fits.
+    QPoint at = anchor_->mapToGlobal(QPoint(anchor_->width() / 4, anchor_->height() + 2));
     if (const QScreen* screen = anchor_->screen()) {
         const QRect room = screen->availableGeometry();
-        if (at.y() + popup_->height() > room.bottom()) {
-            at.setY(anchor_->mapToGlobal(QPoint(0, -2)).y() - popup_->height());
+        const int height = popup_->height();
+        if (at.y() + height > room.bottom() + 1) {
+            const int above = anchor_->mapToGlobal(QPoint(0, -2)).y() - height;
+            at.setY(above >= room.top() ? above : qMax(room.top(), room.bottom() + 1 - height));
         }
-        at.setX(qBound(room.left(), at.x(), qMax(room.left(), room.right() - popup_->width())));
+        at.setX(qBound(room.left(), at.x(), qMax(room.left(), room.right() + 1 - popup_->width())));
     }
     popup_->move(at);
 }
