@@ -70,12 +70,12 @@ make_work_folder() {
     cp "$bin/quorvane" "$bin"/*.ico "$work/"
 }
 
-# Writes the settings file for port Com$1 with no start-up delay.
+# Writes the settings file naming port $1 ("Com200", "None/Reset") with no start-up delay.
 write_settings() {
     printf '%s\r\n' \
         '<?xml version="1.0" standalone="no"?>' '<!--Quorvane, Version 1.0.4 -->' \
         ' <CONFIGURATION>' '   <LOCALTIME></LOCALTIME>' '   <COMM_PORTS>' \
-        "      <GPS_PORT_NAME>Com$1</GPS_PORT_NAME>" \
+        "      <GPS_PORT_NAME>$1</GPS_PORT_NAME>" \
         '      <GPS_PORT_SPEED>4800</GPS_PORT_SPEED>' \
         '      <GPS_PORT_PARITY>None</GPS_PORT_PARITY>' \
         '      <GPS_PORT_DATA_LENGTH>8</GPS_PORT_DATA_LENGTH>' \
@@ -146,6 +146,13 @@ icon_colour() {
 lamp_pixels() {
     import -window "$1" png:- 2>/dev/null | "$convert" - txt:- 2>/dev/null | awk '
         / #00FF00/ { g++ } / #FF0000/ { r++ } END { printf "%d %d\n", g, r }'
+}
+
+# "X Y" of the icon in the notification area, once trayer has embedded it.
+tray_icon_position() {
+    xwininfo -root -tree | awk '/"Quorvane": \("quorvane"/ && $0 !~ /Brindle/ {
+        split($(NF - 1), size, /[x+]/); split($NF, at, "+")
+        if (size[1] <= 64 && size[2] <= 64 && at[2] > 0) { print at[2], at[3]; exit } }'
 }
 
 # Sends the window's close request, as a window manager's close button does.

@@ -16,7 +16,7 @@ sim=$!
 pids+=("$sim")
 wait_for 10 test -e "$work/ports/Com$port" || fail "the simulator made no port: $(cat "$work/sim.log")"
 device=$(readlink -f "$work/ports/Com$port")
-write_settings "$port"
+write_settings "Com$port"
 start_program
 
 wait_for 10 window_shown || fail "the window did not appear: $(cat "$work/program.log")"
