@@ -27,25 +27,7 @@ done
 
 settings="$bin/Quorvane.XML"
 if [ ! -e "$settings" ]; then
-    # The program's own format: CR LF line ends; no start-up delay, so the port opens at once.
-    printf '%s\r\n' \
-        '<?xml version="1.0" standalone="no"?>' \
-        '<!--Quorvane, Version 1.0.4 -->' \
-        ' <CONFIGURATION>' \
-        '   <LOCALTIME></LOCALTIME>' \
-        '   <COMM_PORTS>' \
-        "      <GPS_PORT_NAME>Com$port</GPS_PORT_NAME>" \
-        '      <GPS_PORT_SPEED>4800</GPS_PORT_SPEED>' \
-        '      <GPS_PORT_PARITY>None</GPS_PORT_PARITY>' \
-        '      <GPS_PORT_DATA_LENGTH>8</GPS_PORT_DATA_LENGTH>' \
-        '      <GPS_PORT_FLOW_CONTROL>None</GPS_PORT_FLOW_CONTROL>' \
-        '      <GPS_PORT_STOP_BITS>1</GPS_PORT_STOP_BITS>' \
-        '   </COMM_PORTS>' \
-        '   <ALTITUDE_FEET>True</ALTITUDE_FEET>' \
-        '   <STARTUP_MODE_TASK_TRAY>False</STARTUP_MODE_TASK_TRAY>' \
-        '   <STARTUP_MODE_TIME_SYNC>False</STARTUP_MODE_TIME_SYNC>' \
-        '   <STARTUP_DELAY>False</STARTUP_DELAY>' \
-        ' </CONFIGURATION>' >"$settings"
+    scripts/write-settings.sh "Com$port" "$settings"
     echo "Wrote $settings: Com$port, the simulator."
 fi
 

@@ -72,19 +72,7 @@ make_work_folder() {
 
 # Writes the settings file naming port $1 ("Com200", "None/Reset") with no start-up delay.
 write_settings() {
-    printf '%s\r\n' \
-        '<?xml version="1.0" standalone="no"?>' '<!--Quorvane, Version 1.0.4 -->' \
-        ' <CONFIGURATION>' '   <LOCALTIME></LOCALTIME>' '   <COMM_PORTS>' \
-        "      <GPS_PORT_NAME>$1</GPS_PORT_NAME>" \
-        '      <GPS_PORT_SPEED>4800</GPS_PORT_SPEED>' \
-        '      <GPS_PORT_PARITY>None</GPS_PORT_PARITY>' \
-        '      <GPS_PORT_DATA_LENGTH>8</GPS_PORT_DATA_LENGTH>' \
-        '      <GPS_PORT_FLOW_CONTROL>None</GPS_PORT_FLOW_CONTROL>' \
-        '      <GPS_PORT_STOP_BITS>1</GPS_PORT_STOP_BITS>' '   </COMM_PORTS>' \
-        '   <ALTITUDE_FEET>True</ALTITUDE_FEET>' \
-        '   <STARTUP_MODE_TASK_TRAY>False</STARTUP_MODE_TASK_TRAY>' \
-        '   <STARTUP_MODE_TIME_SYNC>False</STARTUP_MODE_TIME_SYNC>' \
-        '   <STARTUP_DELAY>False</STARTUP_DELAY>' ' </CONFIGURATION>' >"$work/Quorvane.XML"
+    "$here/../../scripts/write-settings.sh" "$1" "$work/Quorvane.XML"
 }
 
 has_sys_time() {  # $1: pid
