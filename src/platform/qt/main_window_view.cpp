@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <functional>
 
 #include "platform/qt/menu_binder.h"
 #include "platform/qt/view_widgets.h"
@@ -19,8 +20,6 @@ namespace {
 QString qtText(const std::string& text) {
     return QString::fromStdString(text);
 }
-
-using MouseMoveHandler = void (Form1::*)(int, int, float, float);
 
 }  // namespace
 
@@ -64,29 +63,11 @@ void MainWindowView::buildWidgets() {
     setCentralWidget(central);
 
     auto* grid = new QGridLayout(central);
-    const auto addRow = [&](int row, Label& caption, TextDisplay& display,
-                            MouseMoveHandler onMove) {
-        auto* label = new QLabel(central);
-        auto* box = new DisplayBox(central);
-        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("W")) * 16);
-        bind(caption, label);
-        bind(display, box);
-        if (onMove != nullptr) {
-            connect(box, &DisplayBox::pointerMoved, this,
-                    [this, onMove](int button, int shift, float x, float y) {
-                        if (live()) {
-                            (form_.*onMove)(button, shift, x, y);
-                        }
-                    });
-        }
-        grid->addWidget(label, row, 0);
-        grid->addWidget(box, row, 1, 1, 3);
-    };
-    addRow(0, form_.GPS_Label, form_.TimeGPS, &Form1::TimeGPS_MouseMove);
-    addRow(1, form_.Label1, form_.TimeComputer, nullptr);
-    addRow(2, form_.Label2, form_.GPSLatitude, &Form1::GPSLatitude_MouseMove);
-    addRow(3, form_.Label6, form_.GPSLongitude, &Form1::GPSLongitude_MouseMove);
-    addRow(4, form_.Label7, form_.GPSAltitude, &Form1::GPSAltitude_MouseMove);
+    addDisplayRow(*grid, 0, form_.GPS_Label, form_.TimeGPS, &Form1::TimeGPS_MouseMove);
+    addDisplayRow(*grid, 1, form_.Label1, form_.TimeComputer, nullptr);
+    addDisplayRow(*grid, 2, form_.Label2, form_.GPSLatitude, &Form1::GPSLatitude_MouseMove);
+    addDisplayRow(*grid, 3, form_.Label6, form_.GPSLongitude, &Form1::GPSLongitude_MouseMove);
+    addDisplayRow(*grid, 4, form_.Label7, form_.GPSAltitude, &Form1::GPSAltitude_MouseMove);
 
     auto* nextCaption = new QLabel(central);
     auto* next = new QLabel(central);
@@ -126,6 +107,26 @@ void MainWindowView::buildWidgets() {
     bind(form_.Label4, credit);
     grid->addWidget(version, 7, 0);
     grid->addWidget(credit, 7, 1, 1, 3);
+}
+
+void MainWindowView::addDisplayRow(QGridLayout& grid, int row, Label& caption, TextDisplay& display,
+                                   MouseMoveHandler onMove) {
+    QWidget* central = centralWidget();
+    auto* label = new QLabel(central);
+    auto* box = new DisplayBox(central);
+    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("W")) * 16);
+    bind(caption, label);
+    bind(display, box);
+    if (onMove != nullptr) {
+        connect(box, &DisplayBox::pointerMoved, this,
+                [this, onMove](int button, int shift, float x, float y) {
+                    if (live()) {
+                        std::invoke(onMove, form_, button, shift, x, y);
+                    }
+                });
+    }
+    grid.addWidget(label, row, 0);
+    grid.addWidget(box, row, 1, 1, 3);
 }
 
 void MainWindowView::bind(TextDisplay& control, DisplayBox* box) {

@@ -9,6 +9,7 @@
 #include "app/form1.h"
 
 class QAction;
+class QGridLayout;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -45,7 +46,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    using MouseMoveHandler = void (Form1::*)(int, int, float, float);
+
     void buildWidgets();
+    // A caption and its display; onMove, if any, is raised by every pointer movement over it.
+    void addDisplayRow(QGridLayout& grid, int row, Label& caption, TextDisplay& display,
+                       MouseMoveHandler onMove);
     void bind(TextDisplay& control, DisplayBox* box);
     void bind(Label& control, QLabel* label);
     void bind(Lamp& control, LampWidget* lamp);
