@@ -36,9 +36,16 @@ cleanup() {
 trap cleanup EXIT
 
 require_tools() {
-    local tool
-    for tool in Xvfb trayer xdotool xprop import setpriv python3 "$convert"; do
-        command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup-debian.sh installs it)"
+    local tool package
+    for tool in Xvfb trayer xdotool xprop xwininfo import setpriv python3 "$convert"; do
+        case $tool in
+            Xvfb) package=xvfb ;;
+            xprop | xwininfo) package=x11-utils ;;
+            import | "$convert") package=imagemagick ;;
+            setpriv) package=util-linux ;;
+            *) package=$tool ;;
+        esac
+        command -v "$tool" >/dev/null || skip "$tool is not installed (Debian package $package)"
     done
     [ -x "$bin/quorvane" ] || skip "$bin/quorvane is not built"
 }
