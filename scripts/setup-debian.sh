@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev
-          xvfb xauth trayer xdotool x11-apps imagemagick)
+          xvfb xauth trayer xdotool x11-apps x11-utils imagemagick python3)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
