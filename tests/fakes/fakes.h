@@ -160,16 +160,24 @@ public:
     std::string pathOf(Picture picture) const;
 };
 
-// A window with every fake wired in. Form_Load is not run.
-struct FormFixture {
-    FakeSerialPort serial;
+// Every fake but the serial port, for windows built on either the fake or a real port.
+struct FakesButSerial {
     FakeTrayIcon tray;
     FakeBalloon balloon;
     FakeClock clock;
     FakeRandom random;
     FakeTextFiles files;
     FakeDesktop desktop;
-    Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop}};
+
+    FormPlatform platformWith(SerialPort& serial) {
+        return FormPlatform{serial, tray, balloon, clock, random, files, desktop};
+    }
+};
+
+// A window with every fake wired in. Form_Load is not run.
+struct FormFixture : FakesButSerial {
+    FakeSerialPort serial;
+    Form1 form{platformWith(serial)};
 
     FormFixture();
     // The settings file's full path in the fake folder.

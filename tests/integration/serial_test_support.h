@@ -141,7 +141,7 @@ private:
 
 // The window with the real serial component and fakes for everything else, loaded, set to open
 // a port with the line settings a receiver uses (4800 8N1).
-struct FormOnRealPort {
+struct FormOnRealPort : FakesButSerial {
     explicit FormOnRealPort(SerialPort& port, const std::string& portName) : serial(port) {
         form.Form_Load();
         desktop.messages.clear();
@@ -154,13 +154,7 @@ struct FormOnRealPort {
     }
 
     SerialPort& serial;
-    FakeTrayIcon tray;
-    FakeBalloon balloon;
-    FakeClock clock;
-    FakeRandom random;
-    FakeTextFiles files;
-    FakeDesktop desktop;
-    Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop}};
+    Form1 form{platformWith(serial)};
 };
 
 }  // namespace quorvane::testing
