@@ -205,7 +205,9 @@ TEST(NmeaSimulator, ModesSendWhatTheyName) {
     TempPortsFolder folder("sim-modes");
     std::ofstream(fs::path(folder.path()) / "capture.nmea", std::ios::binary)
         << "$GPRMC,120000,A,1\r\n$GPGGA,120000,x\r\n$GPRMC,120001,A,2\r\n";
-    const std::vector<std::string> run = {"--seconds", "1.9", "--delay-ms", "0"};
+    // Long enough for two whole bursts whatever the phase of the start, the half-second
+    // offset of --fraction included.
+    const std::vector<std::string> run = {"--seconds", "2.7", "--delay-ms", "0"};
     auto with = [&](std::vector<std::string> extra) {
         extra.insert(extra.end(), run.begin(), run.end());
         return extra;
