@@ -1,0 +1,234 @@
+#include "platform/win32/text_files.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "platform/win32/wide_text.h"
+
+// After the program's own headers: its macros would rename their constants.
+#include <windows.h>
+
+namespace quorvane {
+
+namespace {
+
+// ERROR_DISK_QUOTA_EXCEEDED, which not every SDK's headers name.
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
+[[noreturn]] void fail(DWORD error, const std::string& path, const char* doing) {
+    throw FileError(windowsFileErrorNumber(error),
+                    std::string(doing) + " " + path + ": " + systemMessage(error));
+}
+
+std::wstring widePath(const std::string& path) {
+    // A NUL would cut the name short and name another file.
+    const std::optional<std::wstring> wide = widen(path);
+    if (!wide || path.find('\0') != std::string::npos) {
+        fail(ERROR_INVALID_NAME, path, "Cannot use the name");
+    }
+    return *wide;
+}
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() { close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+    // 0 or the error closing reported.
+    DWORD close() {
+        DWORD error = 0;
+        if (valid() && !CloseHandle(handle_)) {
+            error = GetLastError();
+        }
+        handle_ = INVALID_HANDLE_VALUE;
+        return error;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+// 0 when every byte is written and on the disk, else the error.
+DWORD writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) {
+            return GetLastError();
+        }
+        bytes.remove_prefix(written);
+    }
+    return FlushFileBuffers(file) ? 0 : GetLastError();
+}
+
+// A new, empty file beside the target that no other writer can be using.
+HANDLE createTemporary(const std::wstring& target, std::wstring& temporary) {
+    for (int attempt = 0;; ++attempt) {
+        temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
+                    std::to_wstring(attempt) + L".tmp";
+        const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        if (file != INVALID_HANDLE_VALUE ||
+            (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100) {
+            SetLastError(error);
+            return file;
+        }
+    }
+}
+
+// Windows refuses to replace a file that another program holds open with "access denied",
+// as it refuses a read-only one; a file that cannot even be opened for deleting is held.
+DWORD whyNotReplaced(DWORD error, const std::wstring& target) {
+    if (error != ERROR_ACCESS_DENIED) {
+        return error;
+    }
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return error;
+    }
+    Handle probe(CreateFileW(target.c_str(), DELETE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !probe.valid() && GetLastError() == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION
+                                                                       : error;
+}
+
+}  // namespace
+
+int windowsFileErrorNumber(std::uint32_t error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+            return 53;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_DIRECTORY:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+            return 76;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_CANNOT_MAKE:
+            return 75;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+            return 70;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+        case kDiskQuotaExceeded:
+            return 61;
+        case ERROR_CRC:
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_IO_DEVICE:
+            return 57;
+        case ERROR_NOT_READY:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_NO_MEDIA_IN_DRIVE:
+            return 71;
+        case ERROR_INVALID_DRIVE:
+            return 68;
+        case ERROR_NOT_SAME_DEVICE:
+            return 74;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return 58;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+            return 64;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return 67;
+        default:
+            return static_cast<int>(1000 + error);
+    }
+}
+
+std::string Win32TextFiles::programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            break;
+        }
+        // A full buffer means the name was cut short.
+        if (length < path.size()) {
+            path.resize(length);
+            const std::size_t separator = path.find_last_of(L"\\/");
+            return narrow(separator == std::wstring::npos ? L"." : path.substr(0, separator));
+        }
+        if (path.size() >= 65536) {
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    // The folder the program was started in is the best guess there is.
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0 || length >= folder.size()) {
+        return ".";
+    }
+    folder.resize(length);
+    while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/')) {
+        folder.pop_back();
+    }
+    return narrow(folder);
+}
+
+std::string Win32TextFiles::readAll(const std::string& path) {
+    const std::wstring wide = widePath(path);
+    // Another program may rename or replace the file while it is read, as this one does.
+    Handle file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        fail(GetLastError(), path, "Cannot open");
+    }
+    std::string bytes;
+    std::string chunk(65536, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
+            fail(GetLastError(), path, "Cannot read");
+        }
+        if (got == 0) {
+            return bytes;
+        }
+        bytes.append(chunk.data(), got);
+    }
+}
+
+void Win32TextFiles::replaceWhole(const std::string& path, const std::string& bytes) {
+    const std::wstring target = widePath(path);
+    // Windows refuses to replace a read-only file, but not every file system it reaches does;
+    // the attribute is the user's wish that the file stays as it is.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        fail(ERROR_ACCESS_DENIED, path, "Cannot write");
+    }
+    std::wstring temporary;
+    Handle file(createTemporary(target, temporary));
+    if (!file.valid()) {
+        fail(GetLastError(), path, "Cannot create a file beside");
+    }
+    DWORD error = writeAll(file.get(), bytes);
+    if (const DWORD closed = file.close(); error == 0) {
+        error = closed;
+    }
+    if (error == 0 && !MoveFileExW(temporary.c_str(), target.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = whyNotReplaced(GetLastError(), target);
+    }
+    if (error != 0) {
+        DeleteFileW(temporary.c_str());
+        fail(error, path, "Cannot write");
+    }
+}
+
+}  // namespace quorvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/system_clock.h"
+
+// The system's own type, declared here so that <windows.h> and its macros stay out of the
+// headers that include this one.
+struct _SYSTEMTIME;
+
+namespace quorvane {
+
+// The two steps that set the clock, replaceable so that tests see what would be handed to the
+// system without the clock ever being set.
+struct ClockSetterCalls {
+    // Enables the system-time privilege on this process's token: 0, or the system's error code
+    // (ERROR_NOT_ALL_ASSIGNED when the account does not hold the privilege at all).
+    std::function<std::uint32_t()> enableSystemTimePrivilege;
+    // SetSystemTime: 0, or the system's error code.
+    std::function<std::uint32_t(const _SYSTEMTIME& utc)> setSystemTime;
+};
+
+// AdjustTokenPrivileges and SetSystemTime themselves.
+ClockSetterCalls systemClockSetterCalls();
+
+// The computer's clock and time zone through the Windows API.
+class Win32Clock : public SystemClock {
+public:
+    explicit Win32Clock(ClockSetterCalls calls = systemClockSetterCalls());
+
+    // GetLocalTime, to the millisecond.
+    DateTime localNow() override;
+    MonoTime monotonicNow() override;
+    // GetTimeZoneInformation; its status is passed on unchanged, failure included.
+    TimeZoneInformation timeZoneInformation() override;
+    // Enables the system-time privilege, then one SetSystemTime. Without the privilege
+    // (a process not run as administrator): NotPermitted.
+    ClockSetResult setUtc(const DateTime& utc) override;
+
+private:
+    ClockSetterCalls calls_;
+};
+
+}  // namespace quorvane
