@@ -175,7 +175,7 @@ TEST(SettingsFile, FailuresAreReportedWithTheirMessageAndPath) {
     f.form.Form_Load();
     ASSERT_EQ(f.desktop.messages.size(), 1u);
     EXPECT_EQ(f.desktop.messages[0].text,
-              "File not Found\r\nParameter File Name = /program/Quorvane.XML\r\n");
+              "File not Found\r\nParameter File Name = " + f.settingsPath() + "\r\n");
     EXPECT_EQ(f.desktop.messages[0].title, "Quorvane");
     EXPECT_EQ(f.desktop.beeps, 1);
     EXPECT_FALSE(f.form.SettingsLoadRequested);

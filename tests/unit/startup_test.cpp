@@ -50,7 +50,7 @@ TEST(StartUp, FirstRunWithoutSettingsFileReportsItAndLeavesTheWindowInItsStartSt
 
     EXPECT_EQ(form.VersionNumber.caption(), "Version 1.0.4");
     ASSERT_EQ(form.MSPort1, &f.serial);
-    EXPECT_EQ(f.desktop.pathOf(form.window.icon()), "/program/GPS_YELLOW.ico");
+    EXPECT_EQ(f.desktop.pathOf(form.window.icon()), joinPath("/program", "GPS_YELLOW.ico"));
     EXPECT_EQ(f.desktop.colourOf(form.window.icon()), PictureColour::Yellow);
 
     EXPECT_EQ(form.GPS_CommOK.fillColor(), LampRed);
@@ -80,7 +80,7 @@ TEST(StartUp, FirstRunWithoutSettingsFileReportsItAndLeavesTheWindowInItsStartSt
 
     ASSERT_EQ(f.desktop.messages.size(), 1u);
     EXPECT_EQ(f.desktop.messages[0].text,
-              "File not Found\r\nParameter File Name = /program/Quorvane.XML\r\n");
+              "File not Found\r\nParameter File Name = " + f.settingsPath() + "\r\n");
     EXPECT_EQ(f.desktop.messages[0].title, "Quorvane");
     EXPECT_EQ(f.desktop.beeps, 1);
 

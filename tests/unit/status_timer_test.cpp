@@ -102,7 +102,7 @@ TEST_F(StatusTimer, PictureAndTooltipFollowTheFixLamp) {
     tick();  // the tray icon appears
 
     const auto expectPicture = [&](const char* file, PictureColour colour, int setIcons) {
-        EXPECT_EQ(f.desktop.pathOf(f.form.window.icon()), std::string("/program/") + file);
+        EXPECT_EQ(f.desktop.pathOf(f.form.window.icon()), joinPath("/program", file));
         EXPECT_EQ(f.desktop.colourOf(f.form.window.icon()), colour);
         EXPECT_EQ(f.tray.icon, f.form.window.icon());
         EXPECT_EQ(f.tray.setIcons, setIcons);
