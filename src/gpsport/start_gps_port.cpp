@@ -19,6 +19,10 @@ void closeIfOpen(SerialPort& port) {
 }  // namespace
 
 void Form1::StartGPSPort() {
+    // An exit chosen while a box of the restart was up has closed the port for good.
+    if (ProgramEnded) {
+        return;
+    }
     SerialPort& port = MSPort1 != nullptr ? *MSPort1 : serialComponent();
     const double portNumber = portNumberOfName(GpsPortName);
     try {
