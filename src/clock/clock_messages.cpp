@@ -62,8 +62,8 @@ std::string notPermittedMessage([[maybe_unused]] const std::string& executable,
                                 const std::string& detail) {
 #ifdef _WIN32
     return std::string(
-               "Quorvane is not allowed to set the computer clock: it needs the "
-               "system-time privilege.\n\nTo grant it, start Quorvane with \"Run as "
+               "Quorvane is not allowed to set the computer clock: it needs the Windows right "
+               "\"Change the system time\".\n\nTo grant it, start Quorvane with \"Run as "
                "administrator\".\n\n") +
            kNotSet + withReason(detail);
 #else

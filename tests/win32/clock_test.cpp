@@ -148,6 +148,7 @@ TEST(Win32ClockSetting, SetTimeHandsOverTheFixInUtcWhateverTheZone) {
     ASSERT_EQ(w.desktop.messages.size(), 1u);
     const std::string& text = w.desktop.messages[0].text;
     EXPECT_NE(text.find("start Quorvane with \"Run as administrator\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Change the system time\""), std::string::npos) << text;
     EXPECT_EQ(text.find("setcap"), std::string::npos) << text;
     EXPECT_EQ(w.form.NextUpdateHhmm, 1234);
     EXPECT_EQ(setter.handed.size(), 1u);
