@@ -25,11 +25,12 @@ struct ReceivedLine {
 class LineSplitter {
 public:
     static constexpr std::size_t kMaxLine = 4096;
-    // A receiver sends one burst of sentences per fix, then falls silent until the next. 50 ms
-    // of silence is well beyond the pauses inside a burst (a character takes 2 ms at 4800 baud;
-    // USB adapters hold bytes back for up to 16 ms) and well under the quiet time between
-    // bursts, a hundred milliseconds or more even on a 4800-baud line sending a full set.
-    static constexpr std::chrono::milliseconds kDefaultQuietGap{50};
+    // A receiver sends one burst of sentences per fix, then falls silent until the next. 20 ms
+    // of silence is beyond the pauses inside a burst (a character takes 2 ms at 4800 baud; USB
+    // adapters hold bytes back for up to 16 ms) and under the rest of a busy line: a 4800-baud
+    // line carrying a full set (GGA, GSA, three GSV, RMC, PGRMZ, PGRMF) rests only about 40 ms
+    // a second, and a longer gap would miss every burst start there.
+    static constexpr std::chrono::milliseconds kDefaultQuietGap{20};
     // A burst start older than this says nothing about a line: the stream has run without a
     // pause, so the line's own first byte is the best stamp there is.
     static constexpr std::chrono::seconds kBurstHorizon{1};

@@ -117,14 +117,14 @@ TEST(LineSplitter, StampsTheBurstStartAndTheLinesOwnFirstByte) {
     LineSplitter busy;
     MonoTime now = t0;
     std::vector<ReceivedLine> lines;
-    for (int i = 0; i < 30; ++i, now += milliseconds(45)) {
+    for (int i = 0; i < 80; ++i, now += milliseconds(15)) {
         for (auto& line : busy.feed("\n$GPGSV,1,2,3\r", now)) {
             lines.push_back(line);
         }
     }
-    EXPECT_EQ(lines[22].stamps.burstStart, t0);  // 990 ms in
-    EXPECT_EQ(lines[23].stamps.burstStart, lines[23].stamps.firstByte);
-    EXPECT_EQ(lines[23].stamps.firstByte, t0 + milliseconds(23 * 45));
+    EXPECT_EQ(lines[66].stamps.burstStart, t0);  // 990 ms in
+    EXPECT_EQ(lines[67].stamps.burstStart, lines[67].stamps.firstByte);
+    EXPECT_EQ(lines[67].stamps.firstByte, t0 + milliseconds(67 * 15));
 
     // At a slow line speed the characters themselves are far apart; only a longer pause counts.
     LineSplitter slow;
@@ -136,12 +136,44 @@ TEST(LineSplitter, StampsTheBurstStartAndTheLinesOwnFirstByte) {
 }
 
 TEST(LineSplitter, QuietGapGrowsWithSlowLines) {
-    EXPECT_EQ(quietGapFor(4800), milliseconds(50));
-    EXPECT_EQ(quietGapFor(115200), milliseconds(50));
+    EXPECT_EQ(quietGapFor(4800), milliseconds(20));
+    EXPECT_EQ(quietGapFor(115200), milliseconds(20));
+    EXPECT_EQ(quietGapFor(1200), milliseconds(34));
     EXPECT_EQ(quietGapFor(300), milliseconds(134));
     EXPECT_EQ(quietGapFor(110), milliseconds(364));
-    EXPECT_EQ(quietGapFor(0), milliseconds(50));
-    EXPECT_EQ(quietGapFor(-5), milliseconds(50));
+    EXPECT_EQ(quietGapFor(0), milliseconds(20));
+    EXPECT_EQ(quietGapFor(-5), milliseconds(20));
+}
+
+// A 4800-baud line carrying a full set (GGA, GSA, three GSV, RMC, PGRMZ, PGRMF: 462 bytes,
+// 963 ms) rests about 40 ms before the next burst. Missing that rest stamps every fix at its
+// own line, and the clock is set up to 0.8 s behind.
+TEST(LineSplitter, FindsTheBurstStartOnABusy4800BaudLine) {
+    LineSplitter splitter;
+    splitter.setQuietGap(quietGapFor(4800));
+    std::string burst;
+    for (const std::size_t length : {69, 57, 70, 70, 31, 68, 20, 77}) {
+        burst += "$" + std::string(length - 3, 'X') + "\r\n";
+    }
+    ASSERT_EQ(burst.size(), 462u);
+    // Two bytes at a time, as they complete on the line.
+    const auto send = [&](MonoTime start) {
+        std::vector<ReceivedLine> lines;
+        for (std::size_t i = 0; i < burst.size(); i += 2) {
+            for (auto& line :
+                 splitter.feed(burst.substr(i, 2), start + std::chrono::microseconds(2083 * i))) {
+                lines.push_back(std::move(line));
+            }
+        }
+        return lines;
+    };
+    send(t0);
+    const MonoTime next = t0 + milliseconds(1000);
+    const auto lines = send(next);
+    ASSERT_EQ(lines.size(), 8u);
+    for (const auto& line : lines) {
+        EXPECT_EQ(line.stamps.burstStart, next) << line.text;
+    }
 }
 
 }  // namespace
