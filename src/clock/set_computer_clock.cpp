@@ -71,8 +71,9 @@ void Form1::SetComputerClock_Click() {
         return;
     }
 
-    // The fix names the second its burst began; the clock is set to the time now.
-    const auto age = std::chrono::duration_cast<std::chrono::milliseconds>(now - fix.burstStart);
+    // The fix names the second its burst began; the clock is set to the time now. Rounded, not
+    // cut off: that would set the clock half a millisecond behind on average.
+    const auto age = std::chrono::round<std::chrono::milliseconds>(now - fix.burstStart);
     const DateTime utcNow =
         addMilliseconds(*fixTime, fix.fractionMs + std::max<std::int64_t>(age.count(), 0));
 

@@ -70,6 +70,14 @@ TEST_F(ClockSetting, AddsTheFractionAndTheTimeSinceTheBurstBegan) {
     ASSERT_EQ(f.clock.setCalls.size(), 1u);
     EXPECT_EQ(f.clock.setCalls[0], (DateTime{2026, 12, 7, 12, 0, 10, 0}));
 
+    // The age goes to the nearest millisecond, not cut off short of it.
+    f.clock.setCalls.clear();
+    f.form.LastClockFix = ClockFix{
+        {"12", "00", "00", "07", "12", "26"}, 0, f.clock.mono - std::chrono::microseconds(1'600)};
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.clock.setCalls.size(), 1u);
+    EXPECT_EQ(f.clock.setCalls[0], (DateTime{2026, 12, 7, 12, 0, 0, 2}));
+
     f.clock.setCalls.clear();
     f.random.reseeds = 0;
     f.form.NextUpdateHhmm = 1234;
