@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,32 @@ Mode modeNamed(std::string_view name) {
         return Mode::Silent;
     throw UsageError("unknown mode \"" + std::string(name) +
                      "\" (nmea, garmin, nofix or silent; --replay FILE for a capture)");
+}
+
+std::vector<Sentence> sentencesNamed(std::string_view list) {
+    std::vector<Sentence> sentences;
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', start), list.size());
+        const std::string_view name = list.substr(start, comma - start);
+        if (name == "RMC") {
+            sentences.push_back(Sentence::Rmc);
+        } else if (name == "GGA") {
+            sentences.push_back(Sentence::Gga);
+        } else if (name == "GSA") {
+            sentences.push_back(Sentence::Gsa);
+        } else if (name == "GSV") {
+            sentences.push_back(Sentence::Gsv);
+        } else if (name == "PGRMZ") {
+            sentences.push_back(Sentence::Pgrmz);
+        } else if (name == "PGRMF") {
+            sentences.push_back(Sentence::Pgrmf);
+        } else {
+            throw UsageError("unknown sentence \"" + std::string(name) +
+                             "\" in --sentences (RMC, GGA, GSA, GSV, PGRMZ, PGRMF)");
+        }
+        start = comma + 1;
+    }
+    return sentences;
 }
 
 }  // namespace
@@ -86,9 +113,18 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.altitude = number(flag, value, -1000, 100000);
         } else if (flag == "--seconds") {
             options.seconds = number(flag, value, 0, 1e7);
+        } else if (flag == "--sentences") {
+            options.sentences = sentencesNamed(value);
+        } else if (flag == "--satellites") {
+            options.satellites = whole(flag, value, 1, 12);
+        } else if (flag == "--fill-ms") {
+            options.fillMs = whole(flag, value, 0, 5000);
         } else {
             throw UsageError("unknown option " + std::string(flag));
         }
+    }
+    if (!options.sentences.empty() && options.mode != Mode::Nmea && options.mode != Mode::Garmin) {
+        throw UsageError("--sentences goes with the nmea and garmin modes only");
     }
     return options;
 }
@@ -111,8 +147,13 @@ Usage: nmea-sim [options]
   --replay FILE     send a capture file instead, one cycle of sentences per second
   --delay-ms MS     the burst starts this long after the second it reports (0-999; 250)
   --baud BPS        pace the bytes as a line at this speed would (10 bits a byte; 4800)
-  --fraction DIGITS fraction of a second in the time field (default 00); hhmmss.50 reports
-                    the half second and is sent half a second later than hhmmss.00
+  --fraction DIGITS fraction of a second in the time field (default 00; "" for none);
+                    hhmmss.50 reports the half second and is sent half a second later
+  --sentences LIST  the burst's sentences in order, from RMC, GGA, GSA, GSV (the whole
+                    satellites-in-view set), PGRMZ and PGRMF (default: those of the mode)
+  --satellites N    satellites in view, four to a GSV sentence (1-12; default 8)
+  --fill-ms MS      $GPTXT lines at the end stretch each burst to last MS on the line, so
+                    that it may leave the line no rest (0-5000; default 0, no filling)
   --lat DEG --lon DEG --alt M
                     the position to report (default 48.1173 11.516667, 545.4 m)
   --seconds S       stop after S seconds (default: run until stopped)

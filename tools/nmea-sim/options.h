@@ -3,10 +3,14 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace nmeasim {
 
 enum class Mode { Nmea, Garmin, NoFix, Silent, Replay };
+
+// The sentences a burst may hold; Gsv stands for the whole set of satellites-in-view sentences.
+enum class Sentence { Rmc, Gga, Gsa, Gsv, Pgrmz, Pgrmf };
 
 struct Options {
     int port = 200;           // outside the device families, so it hides no real port
@@ -20,6 +24,10 @@ struct Options {
     double longitude = 11.516667;  // degrees, east positive
     double altitude = 545.4;       // meters above mean sea level
     double seconds = 0;            // run time; 0 runs until stopped
+    // The burst's sentences in order; empty: those of the mode.
+    std::vector<Sentence> sentences;
+    int satellites = 8;  // in view, four to a satellites-in-view sentence
+    int fillMs = 0;      // $GPTXT lines stretch the burst to last this long on the line; 0 none
 };
 
 class UsageError : public std::runtime_error {
