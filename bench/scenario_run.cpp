@@ -1,0 +1,251 @@
+#include "scenario_run.h"
+
+#include <QAbstractButton>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <random>
+
+#include "fakes/fakes.h"
+#include "platform/qt/main_window_view.h"
+#include "platform/qt/qt_serial_port.h"
+#include "recording_clock.h"
+#include "simulator_process.h"
+
+namespace quorvane::bench {
+
+namespace {
+
+constexpr std::int64_t kMillion = 1'000'000;
+constexpr std::int64_t kBillion = 1'000'000'000;
+// Ticks before recording starts: the first, partial burst and the lamps turning green.
+constexpr int kWarmUpTicks = 3;
+
+std::int64_t nanoseconds(MonoTime instant) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(instant.time_since_epoch()).count();
+}
+
+std::optional<int> twoDigits(const std::string& text) {
+    if (text.size() != 2 || text[0] < '0' || text[0] > '9' || text[1] < '0' || text[1] > '9') {
+        return std::nullopt;
+    }
+    return (text[0] - '0') * 10 + (text[1] - '0');
+}
+
+// The fix's whole second as UTC nanoseconds since 1970, as the simulator meant it.
+std::optional<std::int64_t> fixWholeSecondNs(const FixFields& f) {
+    const auto year = twoDigits(f.FixYear), month = twoDigits(f.FixMonth),
+               day = twoDigits(f.FixDay), hour = twoDigits(f.FixHour),
+               minute = twoDigits(f.FixMinute), second = twoDigits(f.FixSecond);
+    if (!year || !month || !day || !hour || !minute || !second) {
+        return std::nullopt;
+    }
+    const DateTime fix{2000 + *year, *month, *day, *hour, *minute, *second, 0};
+    return toEpochMilliseconds(fix) * kMillion;
+}
+
+double milliseconds(std::int64_t ns) {
+    return static_cast<double>(ns) / kMillion;
+}
+
+// The window on the real serial component, its heartbeat, and the trigger of the scenario.
+class Driver {
+public:
+    Driver(const Scenario& scenario, const RunConfig& config, const std::string& portsFolder)
+        : scenario_(scenario),
+          config_(config),
+          random_(config.seed),
+          port_(portsFolder, [] { return std::vector<std::string>{}; }),
+          clock_([this](const DateTime& utc, std::int64_t trueNs) { record(utc, trueNs); }),
+          form_(FormPlatform{port_, tray_, balloon_, clock_, randomSource_, files_, desktop_}) {
+        // The program's own heartbeat: a default (coarse) 1000 ms timer.
+        heartbeat_.setInterval(1000);
+        QObject::connect(&heartbeat_, &QTimer::timeout, [this] { tick(); });
+        press_.setSingleShot(true);
+        press_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&press_, &QTimer::timeout, [this] { press(); });
+    }
+
+    RunResult run() {
+        form_.Form_Load();
+        desktop_.messages.clear();
+        form_.GpsPortName = "Com" + std::to_string(config_.port);
+        form_.GpsPortSpeed = std::to_string(scenario_.baud);
+        form_.GpsPortParity = "None";
+        form_.GpsPortDataLength = "8";
+        form_.GpsPortFlowControl = "None";
+        form_.GpsPortStopBits = "1";
+        // The bench opens the port itself; no start-up countdown may reopen it later.
+        form_.StartupDelayCount = 0;
+        form_.TrayDelayCount = 0;
+        if (config_.withView) {
+            view_ = std::make_unique<MainWindowView>(form_, [](Picture) { return QIcon(); });
+            view_->show();
+            button_ =
+                qobject_cast<QAbstractButton*>(view_->widgetFor(form_.SetComputerClock.hWnd()));
+        }
+        form_.SaveAndStartGPSPort();
+        takeMessages("opening the port");
+        if (!port_.portOpen()) {
+            result_.problems.push_back("the port did not open");
+            return result_;
+        }
+        heartbeat_.start();
+        const auto allowedMs =
+            static_cast<int>(std::min<std::size_t>(config_.settings * 1500 + 30'000, 86'400'000));
+        QTimer::singleShot(allowedMs, &loop_, [this] {
+            result_.problems.push_back("ran out of time");
+            loop_.quit();
+        });
+        loop_.exec();
+        heartbeat_.stop();
+        press_.stop();
+        port_.setPortOpen(false);
+        view_.reset();
+        return result_;
+    }
+
+private:
+    void tick() {
+        const bool scheduled = collecting_ && scenario_.trigger == Trigger::ScheduledMinute;
+        if (scheduled) {
+            // This tick is the first inside the scheduled minute.
+            const DateTime local = clock_.localNow();
+            form_.NextUpdateHhmm = static_cast<std::int16_t>(local.hour * 100 + local.minute);
+            form_.LastTickHhmm = -1;
+        } else {
+            form_.NextUpdateHhmm = -1;  // no minute matches: only the bench's trigger sets
+        }
+        const std::size_t before = result_.samples.size();
+        form_.Timer1_Timer();
+        if (scheduled && result_.samples.size() == before) {
+            result_.problems.push_back("a scheduled tick set nothing");
+        }
+        takeMessages("a tick");
+        if (!collecting_ && ++ticks_ >= kWarmUpTicks && form_.TimeValid.fillColor() == LampGreen) {
+            collecting_ = true;
+            if (scenario_.trigger != Trigger::ScheduledMinute) {
+                schedulePress();
+            }
+        }
+    }
+
+    void press() {
+        const std::size_t before = result_.samples.size();
+        if (button_ != nullptr) {
+            button_->click();
+        } else {
+            form_.SetComputerClock_Click();
+        }
+        if (result_.samples.size() == before) {
+            result_.problems.push_back(form_.TimeValid.fillColor() == LampGreen
+                                           ? "SET TIME set nothing"
+                                           : "SET TIME found the fix lamp red");
+        }
+        takeMessages("SET TIME");
+        schedulePress();
+    }
+
+    void schedulePress() {
+        const std::int64_t now = wallNowNs();
+        std::int64_t next;
+        if (scenario_.trigger == Trigger::RandomMoment) {
+            std::uniform_int_distribution<std::int64_t> within(0, kBillion - 1);
+            next = (now / kBillion + 1) * kBillion + within(random_);
+        } else {
+            const std::int64_t burstPhase = (scenario_.fractionMs + scenario_.delayMs) * kMillion;
+            const std::int64_t phase = (burstPhase - 10 * kMillion + kBillion) % kBillion;
+            next = now / kBillion * kBillion + phase;
+            while (next < now + 100 * kMillion) {
+                next += kBillion;
+            }
+        }
+        press_.start(static_cast<int>((next - now + kMillion / 2) / kMillion));
+    }
+
+    void record(const DateTime& utc, std::int64_t trueNs) {
+        if (!collecting_) {
+            result_.problems.push_back("a setting during warm-up");
+            return;
+        }
+        const std::int64_t wallMinusMono = wallNowNs() - nanoseconds(MonoClock::now());
+        const std::optional<ClockFix>& fix = form_.LastClockFix;
+        const std::optional<std::int64_t> whole =
+            fix ? fixWholeSecondNs(fix->fields) : std::nullopt;
+        if (!whole) {
+            result_.problems.push_back("a setting without a readable fix");
+            return;
+        }
+        const std::int64_t delayNs = scenario_.delayMs * kMillion;
+        const std::int64_t reference = trueNs - delayNs;
+        const std::int64_t trueBurstStart = *whole + fix->fractionMs * kMillion + delayNs;
+        result_.samples.push_back(
+            {milliseconds(toEpochMilliseconds(utc) * kMillion - reference),
+             milliseconds(*whole - reference),
+             milliseconds(nanoseconds(fix->burstStart) + wallMinusMono - trueBurstStart)});
+        if (result_.samples.size() >= config_.settings) {
+            loop_.quit();
+        }
+    }
+
+    void takeMessages(const char* during) {
+        for (const auto& message : desktop_.messages) {
+            result_.problems.push_back(std::string(during) + ": \"" + message.text + "\"");
+        }
+        desktop_.messages.clear();
+    }
+
+    const Scenario& scenario_;
+    const RunConfig& config_;
+    std::mt19937 random_;
+    RunResult result_;
+    bool collecting_ = false;
+    int ticks_ = 0;
+
+    QEventLoop loop_;
+    QTimer heartbeat_;
+    QTimer press_;
+    QtSerialPort port_;
+    testing::FakeTrayIcon tray_;
+    testing::FakeBalloon balloon_;
+    testing::FakeRandom randomSource_;
+    testing::FakeTextFiles files_;
+    testing::FakeDesktop desktop_;
+    RecordingClock clock_;
+    Form1 form_;
+    std::unique_ptr<MainWindowView> view_;
+    QAbstractButton* button_ = nullptr;
+};
+
+}  // namespace
+
+RunResult runScenario(const Scenario& scenario, const RunConfig& config) {
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("quorvane-bench-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::vector<std::string> options = scenario.simOptions;
+    options.insert(options.end(), {"--baud", std::to_string(scenario.baud), "--delay-ms",
+                                   std::to_string(scenario.delayMs)});
+    RunResult result;
+    {
+        SimulatorProcess simulator(config.simulator, folder, config.port, options);
+        if (simulator.waitForLink()) {
+            Driver driver(scenario, config, folder.string());
+            result = driver.run();
+        } else {
+            result.problems.push_back("the simulator did not start");
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return result;
+}
+
+}  // namespace quorvane::bench

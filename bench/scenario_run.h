@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "error_stats.h"
+#include "scenarios.h"
+
+namespace quorvane::bench {
+
+struct RunConfig {
+    std::size_t settings = 200;       // settings to record
+    std::filesystem::path simulator;  // the nmea-sim program
+    int port = 240;                   // ComN the simulator appears as
+    std::uint32_t seed = 1;           // for the random moments
+    // The window on screen (offscreen) as in the program, its repaints on the same thread; "SET
+    // TIME" is then clicked on its button. Needs a QApplication.
+    bool withView = true;
+};
+
+struct RunResult {
+    std::vector<Sample> samples;
+    // Each trigger that set nothing, and each message the window showed, in words.
+    std::vector<std::string> problems;
+};
+
+// Runs the simulator, the window on the real serial component and the chosen trigger until
+// `settings` settings are recorded (or the time allowed runs out). Needs a QCoreApplication.
+RunResult runScenario(const Scenario& scenario, const RunConfig& config);
+
+}  // namespace quorvane::bench

@@ -1,0 +1,63 @@
+#include "scenarios.h"
+
+namespace quorvane::bench {
+
+namespace {
+
+// The sentences a Garmin receiver sends each second, whole-second times, nine satellites (so
+// three GSV): 462 bytes, 963 ms of a 4800-baud line.
+const std::vector<std::string> kGarminBurst{
+    "--sentences", "GGA,GSA,GSV,RMC,PGRMZ,PGRMF", "--satellites", "9", "--fraction", ""};
+
+}  // namespace
+
+std::vector<Scenario> allScenarios() {
+    return {
+        {"garmin-4800", "1. 4800 Bd, Garmin-like burst at +150 ms", kGarminBurst, 4800, 150, 0,
+         Trigger::BeforeNextBurst, Target{10, 25}},
+        {"rmc-gga-9600",
+         "2. 9600 Bd, RMC and GGA at +50 ms",
+         {"--sentences", "RMC,GGA"},
+         9600,
+         50,
+         0,
+         Trigger::BeforeNextBurst,
+         Target{5, 15}},
+        // Eight satellites and $GPTXT filling to 995 ms: 6 ms of quiet, under three characters.
+        {"never-resting-4800",
+         "3. 4800 Bd, line never rests (995 ms burst)",
+         {"--sentences", "GGA,GSA,GSV,RMC,PGRMZ,PGRMF", "--satellites", "8", "--fraction", "",
+          "--fill-ms", "995"},
+         4800,
+         150,
+         0,
+         Trigger::BeforeNextBurst,
+         std::nullopt},
+        {"fraction-4800",
+         "4. 4800 Bd, hhmmss.50 sent at +500 ms +100 ms",
+         {"--mode", "nmea", "--fraction", "50"},
+         4800,
+         100,
+         500,
+         Trigger::BeforeNextBurst,
+         Target{10, 25}},
+        {"random-press", "5a. SET TIME at random moments (stream of 1.)", kGarminBurst, 4800, 150,
+         0, Trigger::RandomMoment, Target{10, 25}},
+        {"scheduled-minute", "5b. Scheduled minute, status timer tick (stream of 1.)", kGarminBurst,
+         4800, 150, 0, Trigger::ScheduledMinute, Target{10, 25}},
+    };
+}
+
+const char* triggerText(Trigger trigger) {
+    switch (trigger) {
+        case Trigger::BeforeNextBurst:
+            return "SET TIME 10 ms before the next burst";
+        case Trigger::RandomMoment:
+            return "SET TIME at a random moment in the second";
+        case Trigger::ScheduledMinute:
+            return "status timer tick at the scheduled minute";
+    }
+    return "";
+}
+
+}  // namespace quorvane::bench
