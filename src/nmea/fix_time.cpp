@@ -1,5 +1,6 @@
 #include "nmea/fix_time.h"
 
+#include <chrono>
 #include <optional>
 
 #include "app/counters.h"
@@ -10,6 +11,9 @@
 namespace quorvane::nmea {
 
 namespace {
+
+// Receivers send one set of sentences per second.
+constexpr std::chrono::seconds kFixCycle{1};
 
 std::optional<int> twoDigits(const std::string& text) {
     if (text.size() != 2 || text[0] < '0' || text[0] > '9' || text[1] < '0' || text[1] > '9') {
@@ -71,10 +75,19 @@ void takeFixTime(Form1& form, std::string_view sentence, std::string_view timeFi
     addToCount(form.FixStaleCount, -1);
     form.BalloonTitle = balloonTitle;
     // A line corrupted on the wire may still show, but must never set the clock.
-    if (checksumCorrectOrAbsent(sentence)) {
-        form.LastClockFix =
-            ClockFix{form.FixTime, fractionMilliseconds(timeField), form.RxStamps.burstStart};
+    if (!checksumCorrectOrAbsent(sentence)) {
+        return;
     }
+    ClockFix fix{form.FixTime, fractionMilliseconds(timeField), form.RxStamps.burstStart};
+    // A second line with the same fix in the same cycle (RMC, then PGRMF) keeps the first one's
+    // stamp. It is the same while the line rests between bursts; on a line that never rests
+    // each line is stamped at its own first byte, and the earlier is nearer the fix's second.
+    const std::optional<ClockFix>& held = form.LastClockFix;
+    if (held && held->fields == fix.fields && held->fractionMs == fix.fractionMs &&
+        held->burstStart <= fix.burstStart && fix.burstStart - held->burstStart < kFixCycle) {
+        fix.burstStart = held->burstStart;
+    }
+    form.LastClockFix = fix;
 }
 
 void applyFixReport(std::int16_t& fixStaleCount, std::string_view report,

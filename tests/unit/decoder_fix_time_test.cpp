@@ -74,13 +74,34 @@ TEST_F(Decoder, FieldsAreCutAsTheyComeAndOnlyRealDatesAreShown) {
     }
 }
 
+const std::string kPgrmf =
+    "$PGRMF,2450,302196,061226,043636,18,4807.0380,N,01131.0000,E,A,2,0,0,2,1*2B";
+
 TEST_F(Decoder, PgrmfTakesTheFixTimeFromItsOwnFields) {
-    f.receive("$PGRMF,2450,302196,061226,043636,18,4807.0380,N,01131.0000,E,A,2,0,0,2,1*2B");
+    f.receive(kPgrmf);
     EXPECT_EQ(form.FixTime, kFix);
     EXPECT_EQ(form.TimeGPS.text(), "6 Dec 26  0436:36");
     EXPECT_EQ(form.BalloonTitle, "GARMIN");
     ASSERT_TRUE(form.LastClockFix);
     EXPECT_EQ(form.LastClockFix->fields, kFix);
+}
+
+// On a line that never rests each line is stamped at its own first byte: the PGRMF that repeats
+// the RMC's fix keeps the RMC's earlier stamp, else the clock is set behind by the gap between
+// them. The same fix a cycle later, or another fix, takes its own.
+TEST_F(Decoder, ALaterLineWithTheSameFixKeepsTheEarlierStamp) {
+    using std::chrono::milliseconds;
+    const MonoTime t = f.clock.mono;
+    const auto deliverAt = [&](const std::string& line, milliseconds after) {
+        f.serial.deliver(line + "\r", ArrivalStamps{t + after, t + after});
+        return form.LastClockFix.value().burstStart - t;
+    };
+    EXPECT_EQ(deliverAt(kRmc, milliseconds(0)), milliseconds(0));
+    EXPECT_EQ(deliverAt(kPgrmf, milliseconds(120)), milliseconds(0));
+    EXPECT_EQ(deliverAt(kPgrmf, milliseconds(1000)), milliseconds(1000));
+    const std::string nextSecond =
+        "$GPRMC,043637.00,A,4807.0380,N,01131.0000,E,0.0,0.0,061226,,,A*58";
+    EXPECT_EQ(deliverAt(nextSecond, milliseconds(1100)), milliseconds(1100));
 }
 
 }  // namespace
