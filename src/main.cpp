@@ -2,8 +2,7 @@
 #include <QApplication>
 
 #include "app/form1.h"
-#include "platform/posix/posix_clock.h"
-#include "platform/posix/text_files.h"
+#include "platform/os_platform.h"
 #include "platform/qt/main_window_view.h"
 #include "platform/qt/qt_balloon.h"
 #include "platform/qt/qt_desktop.h"
@@ -20,8 +19,8 @@ int main(int argc, char** argv) {
     // closed while the window sat in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    PosixTextFiles files;
-    PosixClock clock;
+    OsTextFiles files;
+    OsClock clock;
     StdRandomSource random;
     QtDesktop desktop;
     const auto iconOf = [&desktop](Picture picture) { return desktop.icon(picture); };
