@@ -125,15 +125,16 @@ TEST(SerialFaults, TenSecondsOfRandomBytesAtFullSpeedKeepTheWindowTicking) {
         }
         done = true;
     });
-    ASSERT_TRUE(pumpUntil(
+    const bool sent = pumpUntil(
         [&] {
             if (residentAfterOneSecond == 0 && steady_clock::now() - started > seconds(1)) {
                 residentAfterOneSecond = residentBytes();
             }
             return done.load();
         },
-        milliseconds(15000)));
-    sender.join();
+        milliseconds(15000));
+    sender.join();  // before any assertion: a joinable thread must not be destroyed
+    ASSERT_TRUE(sent);
     pumpFor(milliseconds(500));
     timer.stop();
     const long growth = residentBytes() - residentAfterOneSecond;
