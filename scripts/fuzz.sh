@@ -35,8 +35,8 @@ corpus="$build/corpus/$target"
 mkdir -p "$corpus" "$build/artifacts"
 seeds=(fuzz/corpus/"$target")
 # Real receivers' output, read only: new inputs go to the first folder.
-if [ "$target" = receive ] && [ -d ../shared/nmea-logs ]; then
-    seeds+=(../shared/nmea-logs)
+if [ "$target" = receive ]; then
+    seeds+=(tests/data/nmea-logs)
 fi
 
 # Twice the splitter's line bound, so an input can carry an over-long line and what follows.

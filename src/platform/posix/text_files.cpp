@@ -125,6 +125,7 @@ int fileErrorNumber(int error, bool folderMissing) {
             return 70;
         case ENOSPC:
         case EDQUOT:
+        case EFBIG:
             return 61;
         case EIO:
             return 57;

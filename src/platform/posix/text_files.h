@@ -8,7 +8,7 @@ namespace quorvane {
 
 // Error numbers for errno values, as the settings-file message table numbers them:
 // ENOENT 53 (76 when `folderMissing`), ENOTDIR 76, EACCES/EPERM/EROFS/EISDIR 75,
-// ETXTBSY/EBUSY/EWOULDBLOCK 70, ENOSPC/EDQUOT 61, EIO 57, ENXIO/ENODEV/ENOMEDIUM 71,
+// ETXTBSY/EBUSY/EWOULDBLOCK 70, ENOSPC/EDQUOT/EFBIG 61, EIO 57, ENXIO/ENODEV/ENOMEDIUM 71,
 // ENAMETOOLONG 64, EMFILE/ENFILE 67; any other errno 1000 + errno.
 int fileErrorNumber(int error, bool folderMissing = false);
 
