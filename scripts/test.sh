@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: first the normal build, then the whole suite again
-# under the address and undefined-behaviour sanitizers.
+# Builds everything and runs every test: the normal build, the whole suite again under the
+# address and undefined-behaviour sanitizers, and the Windows code cross-built and run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +14,6 @@ for preset in default sanitize; do
     echo "=== $preset tests ==="
     ctest --preset "$preset" -j "$jobs"
 done
+
+echo "=== Windows build and tests under Wine ==="
+JOBS=$jobs scripts/windows-cross-test.sh
