@@ -10,8 +10,7 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
     if (bytes.empty()) {
         return lines;
     }
-    // A clock that runs backwards (it should not) counts as no gap rather than a new burst.
-    if (!anyByte_ || arrival - lastByte_ >= quietGap_) {
+    if (!anyByte_ || isRestBefore(bytes.size(), arrival)) {
         burstStart_ = arrival;
     }
     anyByte_ = true;
@@ -39,6 +38,33 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
         }
     }
     return lines;
+}
+
+// Bytes that arrive together after a silence did not all arrive at its end. While the program
+// was held up (a busy machine, a slow handler) or a USB adapter held them back, they kept coming
+// at the line's pace, so the line was busy for their time and rested only for what is left. A
+// hold-up in the middle of a burst is then no rest; taken for one, it would stamp the rest of
+// the burst, fix included, as late as the hold-up ended. More bytes than the line could have
+// carried came over a faster link (a USB receiver that only plays at a line speed) and say
+// nothing about the line: then, and after a long silence, the whole silence is the rest. A
+// clock that runs backwards (it should not) counts as no rest.
+bool LineSplitter::isRestBefore(std::size_t count, MonoTime arrival) const {
+    const auto silence = arrival - lastByte_;
+    if (silence >= std::max<std::chrono::nanoseconds>(kCertainRest, quietGap_)) {
+        return true;
+    }
+    const auto carried = characterTime_ * static_cast<std::int64_t>(count - 1);
+    // The odd character early or late is timing noise, not a faster link.
+    const bool lineCouldCarryThem = carried <= silence + 2 * characterTime_;
+    const auto rest = lineCouldCarryThem ? silence - carried : silence;
+    return rest >= quietGap_;
+}
+
+void LineSplitter::setLineSpeed(double bitsPerSecond) {
+    quietGap_ = quietGapFor(bitsPerSecond);
+    characterTime_ = bitsPerSecond > 0 && std::isfinite(bitsPerSecond)
+                         ? std::chrono::nanoseconds(static_cast<std::int64_t>(1e10 / bitsPerSecond))
+                         : std::chrono::nanoseconds(0);
 }
 
 ReceivedLine LineSplitter::take() {

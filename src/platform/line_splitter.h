@@ -34,13 +34,16 @@ public:
     // A burst start older than this says nothing about a line: the stream has run without a
     // pause, so the line's own first byte is the best stamp there is.
     static constexpr std::chrono::seconds kBurstHorizon{1};
+    // Silence this long (or the quiet gap, if longer) always ends a burst, whatever the bytes
+    // after it.
+    static constexpr std::chrono::milliseconds kCertainRest{100};
 
     explicit LineSplitter(char terminator = '\r') : terminator_(terminator) {}
 
     void setTerminator(char terminator) { terminator_ = terminator; }
-    // At slow line speeds the characters themselves are tens of milliseconds apart, so the gap
-    // that separates bursts has to grow with them.
-    void setQuietGap(std::chrono::milliseconds gap) { quietGap_ = gap; }
+    // The line's speed sets the quiet gap (quietGapFor) and how long a character takes, which
+    // tells bytes that waited unread from bytes that came after a rest.
+    void setLineSpeed(double bitsPerSecond);
 
     // Takes bytes that all arrived at one moment and returns the lines they complete.
     std::vector<ReceivedLine> feed(std::string_view bytes, MonoTime arrival);
@@ -48,10 +51,12 @@ public:
     void reset();
 
 private:
+    bool isRestBefore(std::size_t count, MonoTime arrival) const;
     ReceivedLine take();
 
     char terminator_;
     std::chrono::milliseconds quietGap_ = kDefaultQuietGap;
+    std::chrono::nanoseconds characterTime_{0};  // 0: speed unknown
     std::string pending_;
     MonoTime pendingFirstByte_{};
     MonoTime pendingBurstStart_{};

@@ -128,7 +128,7 @@ TEST(LineSplitter, StampsTheBurstStartAndTheLinesOwnFirstByte) {
 
     // At a slow line speed the characters themselves are far apart; only a longer pause counts.
     LineSplitter slow;
-    slow.setQuietGap(quietGapFor(300));
+    slow.setLineSpeed(300);
     slow.feed("$GPRMC\r", t0);
     EXPECT_EQ(slow.feed("$GPGGA\r", t0 + milliseconds(100))[0].stamps.burstStart, t0);
     EXPECT_EQ(slow.feed("$GPGSA\r", t0 + milliseconds(300))[0].stamps.burstStart,
@@ -150,7 +150,7 @@ TEST(LineSplitter, QuietGapGrowsWithSlowLines) {
 // own line, and the clock is set up to 0.8 s behind.
 TEST(LineSplitter, FindsTheBurstStartOnABusy4800BaudLine) {
     LineSplitter splitter;
-    splitter.setQuietGap(quietGapFor(4800));
+    splitter.setLineSpeed(4800);
     std::string burst;
     for (const std::size_t length : {69, 57, 70, 70, 31, 68, 20, 77}) {
         burst += "$" + std::string(length - 3, 'X') + "\r\n";
@@ -174,6 +174,46 @@ TEST(LineSplitter, FindsTheBurstStartOnABusy4800BaudLine) {
     for (const auto& line : lines) {
         EXPECT_EQ(line.stamps.burstStart, next) << line.text;
     }
+}
+
+// Bytes that waited unread kept the line busy while they came: a hold-up of the program, or
+// a USB adapter holding bytes back, inside a burst is no rest. Taken for one, it stamped the
+// rest of the burst, fix included, hundreds of milliseconds late on a busy machine.
+TEST(LineSplitter, BytesThatWaitedUnreadAreNoRest) {
+    LineSplitter splitter;
+    splitter.setLineSpeed(4800);
+    // An adapter that hands over what it has every 16 ms: eight bytes each time.
+    const std::string stream = "$GPGGA,1*00\r\n$GPGSA,2*00\r\n$GPGSV,3*00\r\n$GPRMC,4*00\r\n";
+    std::vector<ReceivedLine> lines;
+    for (std::size_t i = 0; i < stream.size(); i += 8) {
+        for (auto& line : splitter.feed(stream.substr(i, 8), t0 + milliseconds(2 * i))) {
+            lines.push_back(std::move(line));
+        }
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    for (const auto& line : lines) {
+        EXPECT_EQ(line.stamps.burstStart, t0) << line.text;
+    }
+    // The program held up 30 ms: fourteen bytes wait and come at once.
+    const MonoTime held = t0 + milliseconds(2 * stream.size());
+    splitter.feed("$GPGGA,5*00", held);
+    const auto afterHoldUp = splitter.feed("\r\n$GPRMC,6*00\r", held + milliseconds(30));
+    ASSERT_EQ(afterHoldUp.size(), 2u);
+    EXPECT_EQ(afterHoldUp[1].stamps.burstStart, t0);
+
+    // A real rest still shows through a hold-up after it: 40 ms quiet, then ten bytes that
+    // waited another 20 ms.
+    const MonoTime next = held + milliseconds(30 + 40 + 20);
+    const auto nextBurst = splitter.feed("\n$GPRMC,7\r", next);
+    ASSERT_EQ(nextBurst.size(), 1u);
+    EXPECT_EQ(nextBurst[0].stamps.burstStart, next);
+
+    // A USB receiver delivers a whole burst at once, more than the line speed it plays at could
+    // carry in the silence before: the silence is a rest all the same.
+    const MonoTime fast = next + milliseconds(80);
+    const auto whole = splitter.feed("\n" + std::string(300, 'X') + "\r", fast);
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_EQ(whole[0].stamps.burstStart, fast);
 }
 
 }  // namespace

@@ -202,7 +202,7 @@ void QtSerialPort::apply(const Written& written) {
             what = numberText(written.value) + " bits per second";
             menu = "Baud";
             applied = port_->setBaudRate(static_cast<qint32>(written.value));
-            splitter_.setQuietGap(quietGapFor(written.value));
+            splitter_.setLineSpeed(written.value);
             break;
     }
     if (!applied) {
