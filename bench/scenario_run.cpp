@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <random>
 
 #include "fakes/fakes.h"
+#include "loop_watch.h"
 #include "platform/qt/main_window_view.h"
 #include "platform/qt/qt_serial_port.h"
 #include "recording_clock.h"
@@ -25,6 +27,8 @@ constexpr std::int64_t kMillion = 1'000'000;
 constexpr std::int64_t kBillion = 1'000'000'000;
 // Ticks before recording starts: the first, partial burst and the lamps turning green.
 constexpr int kWarmUpTicks = 3;
+// A burst stamp later than this is a stamping fault worth naming.
+constexpr double kLateStampMs = 10;
 
 std::int64_t nanoseconds(MonoTime instant) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(instant.time_since_epoch()).count();
@@ -105,6 +109,8 @@ public:
         loop_.exec();
         heartbeat_.stop();
         press_.stop();
+        watch_.stop();
+        result_.longestLoopDelayMs = watch_.longest();
         port_.setPortOpen(false);
         view_.reset();
         return result_;
@@ -129,6 +135,7 @@ private:
         takeMessages("a tick");
         if (!collecting_ && ++ticks_ >= kWarmUpTicks && form_.TimeValid.fillColor() == LampGreen) {
             collecting_ = true;
+            watch_.start();
             if (scenario_.trigger != Trigger::ScheduledMinute) {
                 schedulePress();
             }
@@ -184,10 +191,20 @@ private:
         const std::int64_t delayNs = scenario_.delayMs * kMillion;
         const std::int64_t reference = trueNs - delayNs;
         const std::int64_t trueBurstStart = *whole + fix->fractionMs * kMillion + delayNs;
-        result_.samples.push_back(
-            {milliseconds(toEpochMilliseconds(utc) * kMillion - reference),
-             milliseconds(*whole - reference),
-             milliseconds(nanoseconds(fix->burstStart) + wallMinusMono - trueBurstStart)});
+        const Sample sample{
+            milliseconds(toEpochMilliseconds(utc) * kMillion - reference),
+            milliseconds(*whole - reference),
+            milliseconds(nanoseconds(fix->burstStart) + wallMinusMono - trueBurstStart)};
+        result_.samples.push_back(sample);
+        if (scenario_.target && std::fabs(sample.stampLateMs) > kLateStampMs) {
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          "setting %zu: %.1f ms off, its burst stamp %.1f ms late; the event "
+                          "loop's longest hold-up in the 2 s before: %.1f ms",
+                          result_.samples.size(), sample.errorMs, sample.stampLateMs,
+                          watch_.longestWithin(std::chrono::milliseconds(2000)));
+            result_.problems.push_back(text);
+        }
         if (result_.samples.size() >= config_.settings) {
             loop_.quit();
         }
@@ -216,6 +233,7 @@ private:
     testing::FakeRandom randomSource_;
     testing::FakeTextFiles files_;
     testing::FakeDesktop desktop_;
+    LoopWatch watch_;  // runs while recording
     RecordingClock clock_;
     Form1 form_;
     std::unique_ptr<MainWindowView> view_;

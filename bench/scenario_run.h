@@ -22,8 +22,10 @@ struct RunConfig {
 
 struct RunResult {
     std::vector<Sample> samples;
-    // Each trigger that set nothing, and each message the window showed, in words.
+    // Each trigger that set nothing, each message the window showed, and each setting whose
+    // burst stamp was more than 10 ms late, in words.
     std::vector<std::string> problems;
+    double longestLoopDelayMs = 0;  // the event loop's longest hold-up while recording
 };
 
 // Runs the simulator, the window on the real serial component and the chosen trigger until
