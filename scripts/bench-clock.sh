@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Measures how true the clock Quorvane sets is: builds the benchmark and the receiver simulator,
-# then runs bench/clock_accuracy (six scenarios, 200 settings each, about 25 minutes). Options
+# then runs bench/clock_accuracy (six scenarios, 200 settings each, about 21 minutes). Options
 # go to the benchmark: --settings 10 for a quick look, --only KEY,... for some scenarios,
 # --help for the rest. It never sets the clock.
 #
