@@ -43,6 +43,9 @@ struct ClockFix {
     FixFields fields;
     int fractionMs = 0;     // the fraction of a second its time field carried
     MonoTime burstStart{};  // when the burst that carried its line began
+    // The burst start its line arrived with, before the decoder judged it: a start that was
+    // already given to an earlier fix cannot be this one's.
+    MonoTime lineBurstStart{};
 };
 
 // Everything the window talks to outside itself.

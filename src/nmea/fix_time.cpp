@@ -78,13 +78,21 @@ void takeFixTime(Form1& form, std::string_view sentence, std::string_view timeFi
     if (!checksumCorrectOrAbsent(sentence)) {
         return;
     }
-    ClockFix fix{form.FixTime, fractionMilliseconds(timeField), form.RxStamps.burstStart};
-    // A second line with the same fix in the same cycle (RMC, then PGRMF) keeps the first one's
-    // stamp. It is the same while the line rests between bursts; on a line that never rests
-    // each line is stamped at its own first byte, and the earlier is nearer the fix's second.
+    const MonoTime lineStart = form.RxStamps.burstStart;
+    ClockFix fix{form.FixTime, fractionMilliseconds(timeField), lineStart, lineStart};
     const std::optional<ClockFix>& held = form.LastClockFix;
-    if (held && held->fields == fix.fields && held->fractionMs == fix.fractionMs &&
-        held->burstStart <= fix.burstStart && fix.burstStart - held->burstStart < kFixCycle) {
+    const bool sameFix = held && held->fields == fix.fields && held->fractionMs == fix.fractionMs;
+    if (held && held->lineBurstStart == lineStart) {
+        // The same burst start as the fix before. For the same fix (RMC, then PGRMF) that is its
+        // burst. For a new fix, no rest on the line marked where its own burst began, and the
+        // start belongs to the burst a second earlier: taken as this fix's, it would set the
+        // clock a second ahead. The line's own first byte can only set it behind.
+        fix.burstStart = sameFix ? held->burstStart : form.RxStamps.firstByte;
+    } else if (sameFix && held->burstStart <= lineStart &&
+               lineStart - held->burstStart < kFixCycle) {
+        // A second line with the same fix in the same cycle keeps the first one's stamp: on a
+        // line that never rests each line is stamped at its own first byte, and the earlier is
+        // nearer the fix's second.
         fix.burstStart = held->burstStart;
     }
     form.LastClockFix = fix;

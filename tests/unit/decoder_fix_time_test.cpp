@@ -104,5 +104,23 @@ TEST_F(Decoder, ALaterLineWithTheSameFixKeepsTheEarlierStamp) {
     EXPECT_EQ(deliverAt(nextSecond, milliseconds(1100)), milliseconds(1100));
 }
 
+// When no rest marks the next second's burst, the line still carries the start of the burst
+// before; the new fix must not take it (a second ahead) but fall back to its own first byte, and
+// a second line of that fix keeps what the first got.
+TEST_F(Decoder, ABurstStartStampsOneFixOnly) {
+    using std::chrono::milliseconds;
+    const MonoTime t = f.clock.mono;
+    const auto deliver = [&](const std::string& line, milliseconds burst, milliseconds first) {
+        f.serial.deliver(line + "\r", ArrivalStamps{t + burst, t + first});
+        return form.LastClockFix.value().burstStart - t;
+    };
+    const std::string nextRmc = "$GPRMC,043637.00,A,4807.0380,N,01131.0000,E,0.0,0.0,061226,,,A*58";
+    const std::string nextPgrmf =
+        "$PGRMF,2450,302197,061226,043637,18,4807.0380,N,01131.0000,E,A,2,0,0,2,1*2B";
+    EXPECT_EQ(deliver(kRmc, milliseconds(0), milliseconds(40)), milliseconds(0));
+    EXPECT_EQ(deliver(nextRmc, milliseconds(0), milliseconds(990)), milliseconds(990));
+    EXPECT_EQ(deliver(nextPgrmf, milliseconds(0), milliseconds(1100)), milliseconds(990));
+}
+
 }  // namespace
 }  // namespace quorvane::testing
