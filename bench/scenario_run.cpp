@@ -66,7 +66,7 @@ public:
           random_(config.seed),
           port_(portsFolder, [] { return std::vector<std::string>{}; }),
           clock_([this](const DateTime& utc, std::int64_t trueNs) { record(utc, trueNs); }),
-          form_(FormPlatform{port_, tray_, balloon_, clock_, randomSource_, files_, desktop_}) {
+          form_(FormPlatform{port_, tray_, balloon_, clock_, randomSource_, files_, desktop_, log_}) {
         // The program's own heartbeat: a default (coarse) 1000 ms timer.
         heartbeat_.setInterval(1000);
         QObject::connect(&heartbeat_, &QTimer::timeout, [this] { tick(); });
@@ -233,6 +233,7 @@ private:
     testing::FakeRandom randomSource_;
     testing::FakeTextFiles files_;
     testing::FakeDesktop desktop_;
+    testing::FakeEventLog log_;
     LoopWatch watch_;  // runs while recording
     RecordingClock clock_;
     Form1 form_;

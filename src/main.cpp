@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/form1.h"
+#include "platform/file_event_log.h"
 #include "platform/os_platform.h"
 #include "platform/qt/main_window_view.h"
 #include "platform/qt/qt_balloon.h"
@@ -23,12 +24,13 @@ int main(int argc, char** argv) {
     OsClock clock;
     StdRandomSource random;
     QtDesktop desktop;
+    FileEventLog log(files, joinPath(files.programFolder(), "Quorvane.log"));
     const auto iconOf = [&desktop](Picture picture) { return desktop.icon(picture); };
     QtSerialPort serial(joinPath(files.programFolder(), "ports"));
     QtTrayIcon tray(iconOf);
     QtBalloon balloon;
 
-    Form1 form(FormPlatform{serial, tray, balloon, clock, random, files, desktop});
+    Form1 form(FormPlatform{serial, tray, balloon, clock, random, files, desktop, log});
     MainWindowView view(form, iconOf);
     tray.setMenuSource([&view](const MenuItem& menu) { return view.menuFor(menu); });
     balloon.setAnchors([&view](WindowHandle handle) { return view.widgetFor(handle); });

@@ -30,7 +30,8 @@ Form1::Form1(FormPlatform platform)
       clock_(platform.clock),
       random_(platform.random),
       files_(platform.files),
-      desktop_(platform.desktop) {
+      desktop_(platform.desktop),
+      log_(platform.log) {
     buildMenus();
     wireHandlers();
     // Item 0 of the Port array exists from the window's creation and is never removed.

@@ -17,6 +17,7 @@
 #include "app/line_setting_items.h"
 #include "platform/date_time.h"
 #include "platform/desktop.h"
+#include "platform/event_log.h"
 #include "platform/serial_port.h"
 #include "platform/system_clock.h"
 #include "platform/text_files.h"
@@ -57,6 +58,7 @@ struct FormPlatform {
     RandomSource& random;
     TextFiles& files;
     Desktop& desktop;
+    EventLog& log;
 };
 
 class Form1 {
@@ -246,6 +248,9 @@ public:
     SerialPort& serialComponent() {
         return serial_;
     }
+    EventLog& eventLog() {
+        return log_;
+    }
 
 private:
     void buildMenus();
@@ -256,6 +261,7 @@ private:
     RandomSource& random_;
     TextFiles& files_;
     Desktop& desktop_;
+    EventLog& log_;
 };
 
 }  // namespace quorvane

@@ -24,6 +24,9 @@ public:
     virtual void remove() = 0;
     // Pops the menu up at the icon; a chosen item runs that item's click handler.
     virtual void popupMenu(MenuItem& menu, WindowHandle owner) = 0;
+    // A notification from the icon that asks nothing of the user and blocks nothing; a newer
+    // message replaces the one still shown.
+    virtual void showMessage(const std::string& title, const std::string& text) = 0;
 
     // The user asks for the tray menu (context request or click on the icon).
     std::function<void()> menuRequest;

@@ -123,6 +123,10 @@ void FakeTrayIcon::popupMenu(MenuItem& menu, WindowHandle owner) {
     popups.emplace_back(menu.name(), owner);
 }
 
+void FakeTrayIcon::showMessage(const std::string& title, const std::string& text) {
+    messages.push_back(Message{title, text});
+}
+
 // ---- FakeBalloon --------------------------------------------------------------------------
 
 void FakeBalloon::show(WindowHandle at, const std::string& text, const std::string& title,

@@ -71,6 +71,19 @@ public:
     bool inTray() override { return shown; }
     void remove() override;
     void popupMenu(MenuItem& menu, WindowHandle owner) override;
+    void showMessage(const std::string& title, const std::string& text) override;
+
+    struct Message {
+        std::string title, text;
+    };
+    std::vector<Message> messages;  // every notification, in order
+};
+
+// Keeps the lines in memory.
+class FakeEventLog : public EventLog {
+public:
+    std::vector<std::string> lines;
+    void append(const std::string& line) override { lines.push_back(line); }
 };
 
 class FakeBalloon : public Balloon {
@@ -168,9 +181,10 @@ struct FakesButSerial {
     FakeRandom random;
     FakeTextFiles files;
     FakeDesktop desktop;
+    FakeEventLog log;
 
     FormPlatform platformWith(SerialPort& serial) {
-        return FormPlatform{serial, tray, balloon, clock, random, files, desktop};
+        return FormPlatform{serial, tray, balloon, clock, random, files, desktop, log};
     }
 };
 

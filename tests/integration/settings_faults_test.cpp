@@ -42,7 +42,7 @@ struct WindowOnFiles : FakesButSerial {
 
     FilesIn realFiles;
     FakeSerialPort serial;
-    Form1 form{FormPlatform{serial, tray, balloon, clock, random, realFiles, desktop}};
+    Form1 form{FormPlatform{serial, tray, balloon, clock, random, realFiles, desktop, log}};
 };
 
 std::string contents(const fs::path& path) {

@@ -47,7 +47,7 @@ struct QtWindow : FakesButSerial {
     std::function<QIcon(Picture)> iconOf = [this](Picture p) { return qtDesktop.icon(p); };
     QtTrayIcon qtTray{iconOf};
     FakeSerialPort serial;
-    Form1 form{FormPlatform{serial, qtTray, balloon, clock, random, files, qtDesktop}};
+    Form1 form{FormPlatform{serial, qtTray, balloon, clock, random, files, qtDesktop, log}};
     MainWindowView view{form, iconOf};
 
     void tick() {

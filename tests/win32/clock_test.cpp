@@ -120,7 +120,8 @@ struct WindowOnWin32Clock {
     FakeRandom random;
     FakeTextFiles files;
     FakeDesktop desktop;
-    Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop}};
+    FakeEventLog log;
+    Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop, log}};
 };
 
 TEST(Win32ClockSetting, SetTimeHandsOverTheFixInUtcWhateverTheZone) {

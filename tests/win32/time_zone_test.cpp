@@ -32,7 +32,8 @@ struct WindowOnWin32Zone {
     FakeRandom random;
     FakeTextFiles files;
     FakeDesktop desktop;
-    Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop}};
+    FakeEventLog log;
+    Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop, log}};
 };
 
 std::int64_t epochMs(const SYSTEMTIME& t) {

@@ -54,4 +54,10 @@ void QtTrayIcon::popupMenu(MenuItem& menu, WindowHandle) {
     shown->popup(QCursor::pos());
 }
 
+void QtTrayIcon::showMessage(const std::string& title, const std::string& text) {
+    if (inTray() && QSystemTrayIcon::supportsMessages()) {
+        icon_.showMessage(QString::fromStdString(title), QString::fromStdString(text));
+    }
+}
+
 }  // namespace quorvane

@@ -28,6 +28,7 @@ public:
     bool inTray() override;
     void remove() override;
     void popupMenu(MenuItem& menu, WindowHandle owner) override;
+    void showMessage(const std::string& title, const std::string& text) override;
 
     QString toolTip() const { return icon_.toolTip(); }
     QSystemTrayIcon& systemTrayIcon() { return icon_; }

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fakes.h"
+#include "platform/file_event_log.h"
+
+namespace quorvane {
+namespace {
+
+using testing::FakeTextFiles;
+
+TEST(EventLog, KeepsTheNewestLinesInOrder) {
+    FakeTextFiles files;
+    FileEventLog log(files, "/program/Quorvane.log");
+    const std::size_t total = FileEventLog::kKeepLines + 5;
+    for (std::size_t i = 0; i < total; ++i) {
+        log.append("event " + std::to_string(i));
+    }
+    const std::string& text = files.files["/program/Quorvane.log"];
+    std::size_t lines = 0;
+    for (char c : text) {
+        lines += c == '\n' ? 1 : 0;
+    }
+    EXPECT_EQ(lines, FileEventLog::kKeepLines);
+    EXPECT_EQ(text.rfind("event 5", 0), 0u) << text.substr(0, 40);
+    EXPECT_NE(text.find("event " + std::to_string(total - 1) + "\n"), std::string::npos);
+}
+
+TEST(EventLog, AFileThatCannotBeReadOrWrittenStopsNothing) {
+    FakeTextFiles files;
+    files.files["/program/Quorvane.log"] = "old line without end";
+    FileEventLog log(files, "/program/Quorvane.log");
+    log.append("new");
+    EXPECT_EQ(files.files["/program/Quorvane.log"].find("old line without end\n"), 0u);
+
+    files.writeFails = 75;
+    EXPECT_NO_THROW(log.append("refused"));
+    files.writeFails.reset();
+    files.readFails = 57;
+    EXPECT_NO_THROW(log.append("after an unreadable log"));
+    EXPECT_NE(files.files["/program/Quorvane.log"].find("after an unreadable log"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorvane
