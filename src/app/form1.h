@@ -199,6 +199,10 @@ public:
     void GPSLatitude_MouseMove(int Button, int Shift, float X, float Y);
     void GPSLongitude_MouseMove(int Button, int Shift, float X, float Y);
     void TimeGPS_MouseMove(int Button, int Shift, float X, float Y);
+    // The computer's clock now, in UTC (local time plus the zone's current bias).
+    DateTime utcNow();
+    // Appends one line to the log: the UTC time to the millisecond, a space, the text.
+    void logEvent(const std::string& text);
 
     // ---- settings/ ----------------------------------------------------------------------------
     void LoadSaveFiles();

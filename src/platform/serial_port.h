@@ -56,6 +56,9 @@ public:
     // A null value carries nothing.
     std::function<void(const std::optional<std::string>& value, const ArrivalStamps& stamps)>
         onRead;
+    // The open device went away (unplugged, hung up, removed); the component has already closed
+    // the port. The text says what happened, for the log.
+    std::function<void(const std::string& reason)> onGone;
 };
 
 }  // namespace quorvane

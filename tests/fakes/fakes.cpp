@@ -80,6 +80,13 @@ void FakeSerialPort::setNumericSetting(std::int16_t value) {
     numericSetting = value;
 }
 
+void FakeSerialPort::goAway(const std::string& reason) {
+    open = false;
+    if (onGone) {
+        onGone(reason);
+    }
+}
+
 void FakeSerialPort::deliver(const std::optional<std::string>& value, const ArrivalStamps& stamps) {
     if (onRead) {
         onRead(value, stamps);

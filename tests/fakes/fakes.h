@@ -47,6 +47,8 @@ public:
     void setTerminator(const std::string& value) override;
     void setNumericSetting(std::int16_t value) override;
 
+    // The device goes away as an unplugged one would: the port closes, then onGone is raised.
+    void goAway(const std::string& reason = "the device was removed");
     // Delivers one event as the component would.
     void deliver(const std::optional<std::string>& value, const ArrivalStamps& stamps = {});
     // Names of the calls, without values, in order.

@@ -41,5 +41,14 @@ TEST(EventLog, AFileThatCannotBeReadOrWrittenStopsNothing) {
               std::string::npos);
 }
 
+TEST(EventLog, LinesBeginWithTheUtcTimeToTheMillisecond) {
+    testing::FormFixture f;
+    f.clock.local = DateTime{2026, 3, 1, 0, 30, 5, 42};
+    f.clock.zone = TimeZoneInformation{TIME_ZONE_ID_DAYLIGHT, -60, 0, -60};  // UTC+2
+    f.form.logEvent("port gone");
+    ASSERT_EQ(f.log.lines.size(), 1u);
+    EXPECT_EQ(f.log.lines[0], "2026-02-28T22:30:05.042Z port gone");
+}
+
 }  // namespace
 }  // namespace quorvane
