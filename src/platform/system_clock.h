@@ -32,6 +32,14 @@ struct ClockSetResult {
     std::string detail;  // the operating system's reason, for the user
 };
 
+// How the operating system keeps the clock between settings (adjtimex on Linux).
+struct ClockDiscipline {
+    bool known = false;          // false where the system does not tell
+    bool unsynchronised = true;  // nobody vouches for the clock (STA_UNSYNC)
+    bool pll = false;            // a time daemon is steering the clock (STA_PLL)
+    double frequencyPpm = 0;     // the rate trim in force, parts per million
+};
+
 class SystemClock {
 public:
     virtual ~SystemClock() = default;
@@ -44,6 +52,13 @@ public:
     virtual TimeZoneInformation timeZoneInformation() = 0;
     // Sets the computer's clock, date and time in one call, to the millisecond.
     virtual ClockSetResult setUtc(const DateTime& utc) = 0;
+
+    // Reading it changes nothing. Where the system has no such notion, nothing is known.
+    virtual ClockDiscipline discipline() { return {}; }
+    // Trims the clock's rate; needs the same right as setting the clock.
+    virtual ClockSetResult setFrequencyPpm(double /*ppm*/) {
+        return {ClockSetOutcome::Failed, "this system cannot trim the clock's rate"};
+    }
 };
 
 // A pseudo-random generator that can be reseeded from the clock.

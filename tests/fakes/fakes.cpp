@@ -148,6 +148,14 @@ ClockSetResult FakeClock::setUtc(const DateTime& utc) {
     return result;
 }
 
+ClockSetResult FakeClock::setFrequencyPpm(double ppm) {
+    frequencyCalls.push_back(ppm);
+    if (frequencyResult.outcome == ClockSetOutcome::Set) {
+        disciplineState.frequencyPpm = ppm;
+    }
+    return frequencyResult;
+}
+
 void FakeClock::advance(std::chrono::milliseconds step) {
     local = addMilliseconds(local, step.count());
     mono += step;

@@ -117,6 +117,11 @@ public:
     MonoTime monotonicNow() override { return mono; }
     TimeZoneInformation timeZoneInformation() override { return zone; }
     ClockSetResult setUtc(const DateTime& utc) override;
+    ClockDiscipline disciplineState{};
+    std::vector<double> frequencyCalls;
+    ClockSetResult frequencyResult{ClockSetOutcome::Set, ""};
+    ClockDiscipline discipline() override { return disciplineState; }
+    ClockSetResult setFrequencyPpm(double ppm) override;
 
     // Moves both clocks on together.
     void advance(std::chrono::milliseconds step);

@@ -182,5 +182,14 @@ TEST(PosixClock, LocalNowAndMonotonicNowReadTheRunningClocks) {
     EXPECT_EQ(report, "local ok, mono ok");
 }
 
+// A read only: adjtimex with no mode bits, which anyone may make.
+TEST(PosixClock, ReadsTheKernelsDisciplineWithoutChangingIt) {
+    PosixClock clock;
+    const ClockDiscipline first = clock.discipline();
+    ASSERT_TRUE(first.known);
+    EXPECT_LE(std::abs(first.frequencyPpm), 512.0);  // the kernel's own bound
+    EXPECT_EQ(clock.discipline().frequencyPpm, first.frequencyPpm);
+}
+
 }  // namespace
 }  // namespace quorvane::testing

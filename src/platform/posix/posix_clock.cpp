@@ -5,6 +5,8 @@
 #include <ctime>
 #include <optional>
 
+#include <sys/timex.h>
+
 namespace quorvane {
 
 namespace {
@@ -108,6 +110,17 @@ ClockSetResult PosixClock::setUtc(const DateTime& utc) {
     const int error = errno;
     return {error == EPERM ? ClockSetOutcome::NotPermitted : ClockSetOutcome::Failed,
             std::strerror(error)};
+}
+
+ClockDiscipline PosixClock::discipline() {
+    timex state{};
+    state.modes = 0;
+    if (::adjtimex(&state) < 0) {
+        return {};
+    }
+    // freq is in parts per million with a 16-bit binary fraction.
+    return {true, (state.status & STA_UNSYNC) != 0, (state.status & STA_PLL) != 0,
+            static_cast<double>(state.freq) / 65536.0};
 }
 
 }  // namespace quorvane

@@ -15,6 +15,8 @@ public:
     TimeZoneInformation timeZoneInformation() override;
     // One clock_settime(CLOCK_REALTIME). Needs CAP_SYS_TIME; without it, NotPermitted.
     ClockSetResult setUtc(const DateTime& utc) override;
+    // adjtimex with no mode bits: a read, safe for anyone.
+    ClockDiscipline discipline() override;
 };
 
 }  // namespace quorvane
