@@ -91,7 +91,7 @@ void Form1::SetComputerClock_Click() {
             break;
         case ClockSetOutcome::NotPermitted:
             desktop_.messageBox(
-                notPermittedMessage(joinPath(files_.programFolder(), "quorvane"), result.detail),
+                notPermittedMessage(files_.executablePath(), result.detail),
                 kProgramTitle);
             break;
         case ClockSetOutcome::Failed:

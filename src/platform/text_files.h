@@ -23,10 +23,14 @@ public:
 
     // The folder that holds the program's executable, without a trailing separator.
     virtual std::string programFolder() = 0;
-    // The whole file as bytes. Throws FileError.
+    // The running executable's own path, whatever it was renamed to or started through.
+    virtual std::string executablePath() = 0;
+    // The whole file as bytes: an ordinary file only, of at most kLargestReadableFile bytes.
+    // Throws FileError.
     virtual std::string readAll(const std::string& path) = 0;
     // Replaces the file whole: written beside it under another name, then renamed over it, so a
-    // failure leaves the previous file intact. Throws FileError.
+    // failure leaves the previous file intact. Never replaces what this user could not write in
+    // place; a link stays a link. Throws FileError.
     virtual void replaceWhole(const std::string& path, const std::string& bytes) = 0;
 };
 

@@ -19,8 +19,8 @@ class FakeSerialPort : public SerialPort {
 public:
     std::vector<int> ports;
     std::map<int, std::string> devices;
-    bool listFails = false;       // portList throws
-    std::string failOn;           // an operation name ("setPortOpen", "setFlowControl") that throws
+    bool listFails = false;  // portList throws
+    std::string failOn;      // an operation name ("setPortOpen", "setFlowControl") that throws
     std::string failText = "The port could not be opened";
     bool open = false;
     std::vector<std::string> calls;
@@ -64,7 +64,7 @@ public:
     Picture icon = 0;
     std::string toolTip;
     int adds = 0, removes = 0, setIcons = 0;
-    std::vector<std::string> toolTips;  // every write, in order
+    std::vector<std::string> toolTips;                         // every write, in order
     std::vector<std::pair<std::string, WindowHandle>> popups;  // menu name, owner
 
     void add(Picture picture, const std::string& tip) override;
@@ -142,12 +142,16 @@ public:
 class FakeTextFiles : public TextFiles {
 public:
     std::string folder = "/program";
+    std::string executable;  // empty: "quorvane" in the folder
     std::map<std::string, std::string> files;
     std::optional<int> readFails;   // error number readAll throws
     std::optional<int> writeFails;  // error number replaceWhole throws, leaving the file alone
     int reads = 0, writes = 0;
 
     std::string programFolder() override { return folder; }
+    std::string executablePath() override {
+        return executable.empty() ? joinPath(folder, "quorvane") : executable;
+    }
     std::string readAll(const std::string& path) override;
     void replaceWhole(const std::string& path, const std::string& bytes) override;
 };

@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +12,7 @@
 #include <fstream>
 #include <functional>
 
+#include "platform/file_rules.h"
 #include "platform/posix/text_files.h"
 
 namespace quorvane {
@@ -121,6 +125,229 @@ TEST(TextFiles, ProgramFolderIsTheFolderOfTheRunningExecutable) {
     const std::string folder = files.programFolder();
     EXPECT_TRUE(fs::exists(fs::path(folder) / "quorvane_integration_tests")) << folder;
     EXPECT_NE(folder.back(), '/');
+    EXPECT_EQ(files.executablePath(), folder + "/quorvane_integration_tests");
+}
+
+std::size_t entriesIn(const fs::path& folder) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+void write(const std::string& path, const std::string& bytes, fs::perms mode) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    fs::permissions(path, mode);
+}
+
+// What a rename would get around: the file's own permissions. Root's are given up first.
+TEST(TextFiles, AFileThisUserMayNotWriteIsNeverReplaced) {
+    TemporaryFolder folder;
+    PosixTextFiles files;
+    fs::permissions(folder.path(), fs::perms::all);
+    const std::string path = folder.file("Quorvane.XML");
+    write(path, "mine\r\n", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);  // nobody's own read-only file
+    }
+    EXPECT_EQ(errorNumberAsNobody([&] { files.replaceWhole(path, "new\r\n"); }), 75);
+    EXPECT_EQ(contents(path), "mine\r\n");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(entriesIn(folder.path()), 1u);
+
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "another user's file needs root to be made";
+    }
+    write(path, "root's\r\n", fs::perms::none);
+    ASSERT_EQ(::chown(path.c_str(), 0, 0), 0);
+    EXPECT_EQ(errorNumberAsNobody([&] { (void)files.readAll(path); }), 75);
+    EXPECT_EQ(errorNumberAsNobody([&] { files.replaceWhole(path, "defaults\r\n"); }), 75);
+    EXPECT_EQ(contents(path), "root's\r\n");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::none);
+    EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
+TEST(TextFiles, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
+    TemporaryFolder folder;
+    PosixTextFiles files;
+    const std::string path = folder.file("Quorvane.XML");
+    write(path, "a longer old text\r\n", fs::perms::owner_read | fs::perms::owner_write);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    }
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+
+    EXPECT_EQ(errorNumberAsNobody([&] { files.replaceWhole(path, "short\r\n"); }), 0);
+    EXPECT_EQ(contents(path), "short\r\n");
+    EXPECT_EQ(errorNumberAsNobody([&] { files.replaceWhole(path, std::string(70000, 'x')); }), 0);
+    EXPECT_EQ(contents(path), std::string(70000, 'x'));
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
+// A user who keeps the settings elsewhere through a link keeps the link; the temporary is
+// made beside the file itself, where the rename can reach it.
+TEST(TextFiles, SavesGoThroughLinksAndTheLinksStay) {
+    TemporaryFolder folder;
+    PosixTextFiles files;
+    fs::create_directory(folder.path() / "program");
+    fs::create_directory(folder.path() / "dotfiles");
+    const std::string path = folder.file("program/Quorvane.XML");
+    fs::create_symlink("../dotfiles/middle.XML", path);  // relative, to a link
+    fs::create_symlink(folder.file("dotfiles/real.XML"), folder.file("dotfiles/middle.XML"));
+    // A dangling chain: the save makes the file it ends at.
+    files.replaceWhole(path, "first\r\n");
+    files.replaceWhole(path, "second\r\n");
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_TRUE(fs::is_symlink(folder.file("dotfiles/middle.XML")));
+    EXPECT_EQ(contents(folder.file("dotfiles/real.XML")), "second\r\n");
+    EXPECT_EQ(files.readAll(path), "second\r\n");
+    EXPECT_EQ(entriesIn(folder.path() / "program"), 1u);
+    EXPECT_EQ(entriesIn(folder.path() / "dotfiles"), 2u);
+
+    // The target's permissions decide, not the link's.
+    fs::permissions(folder.file("dotfiles/real.XML"), fs::perms::owner_read);
+    fs::permissions(folder.path() / "dotfiles", fs::perms::all);
+    EXPECT_EQ(errorNumberAsNobody([&] { files.replaceWhole(path, "third\r\n"); }), 75);
+    EXPECT_EQ(contents(folder.file("dotfiles/real.XML")), "second\r\n");
+
+    fs::create_symlink("loop.XML", folder.file("loop.XML"));
+    EXPECT_NE(errorNumberOf([&] { files.replaceWhole(folder.file("loop.XML"), "x"); }), 0);
+    EXPECT_TRUE(fs::is_symlink(folder.file("loop.XML")));
+}
+
+// Runs `call` in a child that may not take more than two seconds: a read that blocks fails.
+int errorNumberWithin2s(const std::function<void()>& call) {
+    return errorNumberAsNobody([&] {
+        ::alarm(2);
+        call();
+    });
+}
+
+TEST(TextFiles, OnlyOrdinaryFilesUpToTheLimitAreReadOrReplaced) {
+    TemporaryFolder folder;
+    PosixTextFiles files;
+    fs::permissions(folder.path(), fs::perms::all);
+    const std::string pipe = folder.file("Quorvane.XML");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
+    EXPECT_EQ(errorNumberWithin2s([&] { (void)files.readAll(pipe); }), 75);
+    EXPECT_EQ(errorNumberWithin2s([&] { files.replaceWhole(pipe, "x"); }), 75);
+    EXPECT_EQ(fs::status(pipe).type(), fs::file_type::fifo);
+
+    const std::string device = folder.file("zero.XML");
+    fs::create_symlink("/dev/zero", device);
+    EXPECT_EQ(errorNumberWithin2s([&] { (void)files.readAll(device); }), 75);
+
+    // Sparse files: nothing is written to the disk.
+    const std::string large = folder.file("large.XML");
+    std::ofstream(large, std::ios::binary).close();
+    fs::resize_file(large, kLargestReadableFile);
+    EXPECT_EQ(files.readAll(large).size(), kLargestReadableFile);
+    fs::resize_file(large, kLargestReadableFile + 1);
+    EXPECT_EQ(errorNumberOf([&] { (void)files.readAll(large); }), kFileTooLargeNumber);
+}
+
+// A child that stays until it is killed; its pid names a live writer.
+pid_t sleeper() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    return child;
+}
+
+pid_t deadPid() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST(TextFiles, LeftoverTemporariesOfDeadSavesGoAndLiveOnesStay) {
+    TemporaryFolder folder;
+    PosixTextFiles files;
+    const std::string path = folder.file("Quorvane.XML");
+    const pid_t live = sleeper();
+    const std::string dead = std::to_string(deadPid());
+    const std::string alive = std::to_string(live);
+    for (const std::string& name :
+         {"Quorvane.XML." + dead + ".0.tmp", "Quorvane.XML." + dead + ".7.tmp",
+          "Quorvane.XML." + alive + ".0.tmp", "Quorvane.XML." + dead + ".x.tmp",
+          "Other.XML." + dead + ".0.tmp", "Quorvane.XML.locked." + dead + ".0.tmp"}) {
+        std::ofstream(folder.file(name)) << "half a file";
+    }
+    // A writer in another pid namespace: its pid means nothing here, its lock does.
+    const std::string locked = "Quorvane.XML." + std::to_string(deadPid()) + ".1.tmp";
+    std::ofstream(folder.file(locked)) << "being written";
+    const int lock = ::open(folder.file(locked).c_str(), O_RDONLY);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        ::flock(lock, LOCK_EX);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(lock);
+    ::usleep(100000);
+
+    files.replaceWhole(path, "saved\r\n");
+    EXPECT_FALSE(fs::exists(folder.file("Quorvane.XML." + dead + ".0.tmp")));
+    EXPECT_FALSE(fs::exists(folder.file("Quorvane.XML." + dead + ".7.tmp")));
+    for (const std::string& name :
+         {"Quorvane.XML." + alive + ".0.tmp", locked, "Quorvane.XML." + dead + ".x.tmp",
+          "Other.XML." + dead + ".0.tmp", "Quorvane.XML.locked." + dead + ".0.tmp"}) {
+        EXPECT_TRUE(fs::exists(folder.file(name))) << name;
+    }
+    ::kill(live, SIGKILL);
+    ::kill(holder, SIGKILL);
+    ::waitpid(live, nullptr, 0);
+    ::waitpid(holder, nullptr, 0);
+    files.replaceWhole(path, "saved again\r\n");
+    EXPECT_FALSE(fs::exists(folder.file("Quorvane.XML." + alive + ".0.tmp")));
+    EXPECT_FALSE(fs::exists(folder.file(locked)));
+    EXPECT_EQ(entriesIn(folder.path()), 4u);
+}
+
+// Ten programs saving at once, each cleaning up after the others: every save succeeds, and a
+// reader never sees anything but one whole file.
+TEST(TextFiles, TenProcessesSavingAtOnceNeverLeaveAHalfWrittenFile) {
+    TemporaryFolder folder;
+    PosixTextFiles files;
+    const std::string path = folder.file("Quorvane.XML");
+    const auto version = [](int writer) {
+        return std::string(100000, static_cast<char>('A' + writer));
+    };
+    files.replaceWhole(path, version(0));
+    std::vector<pid_t> writers;
+    for (int writer = 0; writer < 10; ++writer) {
+        writers.push_back(::fork());
+        if (writers.back() == 0) {
+            for (int save = 0; save < 20; ++save) {
+                if (errorNumberOf([&] { files.replaceWhole(path, version(writer)); }) != 0) {
+                    ::_exit(1);
+                }
+            }
+            ::_exit(0);
+        }
+    }
+    int torn = 0;
+    for (int read = 0; read < 300; ++read) {
+        const std::string seen = files.readAll(path);
+        torn += seen.size() != 100000u || seen != std::string(100000, seen.front());
+    }
+    for (const pid_t writer : writers) {
+        int status = 0;
+        ::waitpid(writer, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
 }  // namespace

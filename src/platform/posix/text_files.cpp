@@ -5,108 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <string_view>
 #include <vector>
 
+#include "platform/file_rules.h"
+#include "platform/posix/file_basics.h"
+#include "platform/posix/save_steps.h"
+
 namespace quorvane {
-
-namespace {
-
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool isFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-[[noreturn]] void fail(int error, const std::string& path, const char* doing) {
-    // ENOENT names the file when its folder is there, and the folder when it is not.
-    const bool folderMissing = error == ENOENT && !isFolder(folderOf(path));
-    throw FileError(fileErrorNumber(error, folderMissing),
-                    std::string(doing) + " " + path + ": " + std::strerror(error));
-}
-
-// Closes on scope exit; a close that reports an error during a write is checked explicitly.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
-// 0 when every byte is written, else the errno.
-int writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
-// Writes, flushes and closes the temporary, then renames it over the target: 0 or the errno.
-int completeReplacement(FileDescriptor& fd, const std::string& temporary, const std::string& path,
-                        std::string_view bytes) {
-    // Keep the permissions a user gave the old file.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::fchmod(fd.get(), old.st_mode & 07777);
-    }
-    if (const int error = writeAll(fd.get(), bytes); error != 0) {
-        return error;
-    }
-    if (::fsync(fd.get()) != 0) {
-        return errno;
-    }
-    // close() may be the first to report a full disk on some file systems.
-    if (::close(fd.release()) != 0) {
-        return errno;
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        return errno;
-    }
-    return 0;
-}
-
-// A new, empty file beside the target that no other writer can be using.
-int createTemporary(const std::string& path, std::string& temporary) {
-    for (int attempt = 0;; ++attempt) {
-        temporary =
-            path + "." + std::to_string(::getpid()) + "." + std::to_string(attempt) + ".tmp";
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST || attempt >= 100) {
-            return fd;
-        }
-    }
-}
-
-}  // namespace
 
 int fileErrorNumber(int error, bool folderMissing) {
     switch (error) {
@@ -144,16 +49,8 @@ int fileErrorNumber(int error, bool folderMissing) {
 }
 
 std::string PosixTextFiles::programFolder() {
-    std::vector<char> buffer(4096);
-    for (;;) {
-        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0) {
-            break;
-        }
-        if (static_cast<std::size_t>(length) < buffer.size()) {
-            return folderOf(std::string(buffer.data(), static_cast<std::size_t>(length)));
-        }
-        buffer.resize(buffer.size() * 2);
+    if (const std::optional<std::string> executable = posix::readLink("/proc/self/exe")) {
+        return posix::folderOf(*executable);
     }
     // Without /proc the folder the program was started in is the best guess there is.
     std::vector<char> cwd(4096);
@@ -163,10 +60,29 @@ std::string PosixTextFiles::programFolder() {
     return ".";
 }
 
+std::string PosixTextFiles::executablePath() {
+    if (std::optional<std::string> executable = posix::readLink("/proc/self/exe")) {
+        return *executable;
+    }
+    return joinPath(programFolder(), "quorvane");
+}
+
 std::string PosixTextFiles::readAll(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: a named pipe with no writer must not hang the program.
+    posix::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
-        fail(errno, path, "Cannot open");
+        posix::fail(errno, path, "Cannot open");
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        posix::fail(errno, path, "Cannot read");
+    }
+    if (S_ISDIR(info.st_mode)) {
+        posix::fail(EISDIR, path, "Cannot read");
+    }
+    // A pipe, a device or a socket is no settings file, and /dev/zero would never end.
+    if (!S_ISREG(info.st_mode)) {
+        throw notAnOrdinaryFile(path, "Cannot read");
     }
     std::string bytes;
     std::vector<char> chunk(65536);
@@ -176,27 +92,43 @@ std::string PosixTextFiles::readAll(const std::string& path) {
             if (errno == EINTR) {
                 continue;
             }
-            fail(errno, path, "Cannot read");
+            posix::fail(errno, path, "Cannot read");
         }
         if (got == 0) {
             return bytes;
         }
         bytes.append(chunk.data(), static_cast<std::size_t>(got));
+        if (bytes.size() > kLargestReadableFile) {
+            throw fileTooLarge(path);
+        }
     }
 }
 
 void PosixTextFiles::replaceWhole(const std::string& path, const std::string& bytes) {
+    const std::string target = posix::linkTarget(path);
+    posix::FileDescriptor existing = posix::openExistingForWriting(target, path);
+    posix::removeLeftoverTemporaries(target);
     std::string temporary;
-    FileDescriptor fd(createTemporary(path, temporary));
+    posix::FileDescriptor fd(posix::createTemporary(target, temporary));
     if (fd.get() < 0) {
-        fail(errno, path, "Cannot create a file beside");
+        const int error = errno;
+        // A folder that takes no new file, holding a file this user may write.
+        if (existing.get() >= 0 && (error == EACCES || error == EPERM)) {
+            if (const int failed = posix::writeInPlace(existing, bytes); failed != 0) {
+                posix::fail(failed, path, "Cannot write", target);
+            }
+            return;
+        }
+        posix::fail(error, path, "Cannot create a file beside", target);
     }
-    if (const int error = completeReplacement(fd, temporary, path, bytes); error != 0) {
+    if (const int error = posix::completeReplacement(fd, temporary, target, existing, bytes);
+        error != 0) {
         ::unlink(temporary.c_str());
-        fail(error, path, "Cannot write");
+        posix::fail(error, path, "Cannot write", target);
     }
     // The rename itself reaches the disk with the folder; a failure here loses nothing.
-    FileDescriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    posix::FileDescriptor folder(
+        ::open(posix::folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) {
         (void)::fsync(folder.get());
     }

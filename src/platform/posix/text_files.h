@@ -19,9 +19,16 @@ public:
 
     // The folder of /proc/self/exe; the working folder if the link cannot be read.
     std::string programFolder() override;
+    // /proc/self/exe; the program folder's "quorvane" if the link cannot be read.
+    std::string executablePath() override;
+    // Opened without blocking; anything but an ordinary file is refused (75, a folder as
+    // EISDIR), and so is a file past the size limit (kFileTooLargeNumber).
     std::string readAll(const std::string& path) override;
-    // Written to a temporary file in the same folder, flushed to the disk, then renamed over
-    // the target; the temporary is removed on any failure, so the old file stays whole.
+    // Written to a temporary file beside the target (the end of a chain of links), flushed to
+    // the disk, then renamed over it; the temporary is removed on any failure, so the old file
+    // stays whole. A file this user may not write is refused (75) untouched. In a folder that
+    // takes no new file, a writable file is written in place and flushed. Leftover temporaries
+    // of saves that never finished are removed first.
     void replaceWhole(const std::string& path, const std::string& bytes) override;
 };
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
+#include "platform/file_rules.h"
 #include "platform/win32/wide_text.h"
 
 // After the program's own headers: its macros would rename their constants.
@@ -80,6 +82,64 @@ HANDLE createTemporary(const std::wstring& target, std::wstring& temporary) {
     }
 }
 
+// A pid that exists counts as a writer, even when it now belongs to another program: a
+// leftover then waits for a later save, where removing a live save's file would fail it.
+bool processRuns(DWORD pid) {
+    if (pid == GetCurrentProcessId()) {
+        return true;
+    }
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) {
+        return GetLastError() == ERROR_ACCESS_DENIED;  // there, but not this user's
+    }
+    const bool runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return runs;
+}
+
+// Removes temporaries of `target` left by saves that never finished. A writer still running
+// is left alone; the file it holds open could not be deleted anyway.
+void removeLeftoverTemporaries(const std::wstring& target) {
+    const std::size_t separator = target.find_last_of(L"\\/");
+    const std::wstring folder =
+        separator == std::wstring::npos ? std::wstring() : target.substr(0, separator + 1);
+    const std::string name = narrow(target.substr(folder.size()));
+    std::vector<std::wstring> leftovers;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((target + L".*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::optional<std::uint32_t> pid = temporaryOwner(name, narrow(found.cFileName));
+        if (pid && !processRuns(*pid)) {
+            leftovers.push_back(folder + found.cFileName);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    for (const std::wstring& leftover : leftovers) {
+        DeleteFileW(leftover.c_str());
+    }
+}
+
+// For a folder that takes no new file: the file written where it is and flushed, if this user
+// may write it; else `refused`, the reason no temporary could be made.
+DWORD writeInPlace(const std::wstring& target, std::string_view bytes, DWORD refused) {
+    Handle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return refused;
+    }
+    DWORD error = writeAll(file.get(), bytes);
+    if (error == 0 && !SetEndOfFile(file.get())) {
+        error = GetLastError();
+    }
+    if (const DWORD closed = file.close(); error == 0) {
+        error = closed;
+    }
+    return error;
+}
+
 // Windows refuses to replace a file that another program holds open with "access denied",
 // as it refuses a read-only one; a file that cannot even be opened for deleting is held.
 DWORD whyNotReplaced(DWORD error, const std::wstring& target) {
@@ -96,6 +156,27 @@ DWORD whyNotReplaced(DWORD error, const std::wstring& target) {
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !probe.valid() && GetLastError() == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION
                                                                        : error;
+}
+
+// The executable's full name (GetModuleFileNameW), or nullopt.
+std::optional<std::wstring> modulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return std::nullopt;
+        }
+        // A full buffer means the name was cut short.
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        if (path.size() >= 65536) {
+            return std::nullopt;
+        }
+        path.resize(path.size() * 2);
+    }
 }
 
 }  // namespace
@@ -151,23 +232,9 @@ int windowsFileErrorNumber(std::uint32_t error) {
 }
 
 std::string Win32TextFiles::programFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            break;
-        }
-        // A full buffer means the name was cut short.
-        if (length < path.size()) {
-            path.resize(length);
-            const std::size_t separator = path.find_last_of(L"\\/");
-            return narrow(separator == std::wstring::npos ? L"." : path.substr(0, separator));
-        }
-        if (path.size() >= 65536) {
-            break;
-        }
-        path.resize(path.size() * 2);
+    if (const std::optional<std::wstring> path = modulePath()) {
+        const std::size_t separator = path->find_last_of(L"\\/");
+        return narrow(separator == std::wstring::npos ? L"." : path->substr(0, separator));
     }
     // The folder the program was started in is the best guess there is.
     std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
@@ -182,6 +249,13 @@ std::string Win32TextFiles::programFolder() {
     return narrow(folder);
 }
 
+std::string Win32TextFiles::executablePath() {
+    if (const std::optional<std::wstring> path = modulePath()) {
+        return narrow(*path);
+    }
+    return joinPath(programFolder(), "quorvane.exe");
+}
+
 std::string Win32TextFiles::readAll(const std::string& path) {
     const std::wstring wide = widePath(path);
     // Another program may rename or replace the file while it is read, as this one does.
@@ -189,6 +263,10 @@ std::string Win32TextFiles::readAll(const std::string& path) {
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         fail(GetLastError(), path, "Cannot open");
+    }
+    // A pipe or a device is no settings file.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+        throw notAnOrdinaryFile(path, "Cannot read");
     }
     std::string bytes;
     std::string chunk(65536, '\0');
@@ -201,6 +279,9 @@ std::string Win32TextFiles::readAll(const std::string& path) {
             return bytes;
         }
         bytes.append(chunk.data(), got);
+        if (bytes.size() > kLargestReadableFile) {
+            throw fileTooLarge(path);
+        }
     }
 }
 
@@ -212,10 +293,18 @@ void Win32TextFiles::replaceWhole(const std::string& path, const std::string& by
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         fail(ERROR_ACCESS_DENIED, path, "Cannot write");
     }
+    removeLeftoverTemporaries(target);
     std::wstring temporary;
     Handle file(createTemporary(target, temporary));
     if (!file.valid()) {
-        fail(GetLastError(), path, "Cannot create a file beside");
+        const DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED) {
+            fail(error, path, "Cannot create a file beside");
+        }
+        if (const DWORD failed = writeInPlace(target, bytes, error); failed != 0) {
+            fail(failed, path, failed == error ? "Cannot create a file beside" : "Cannot write");
+        }
+        return;
     }
     DWORD error = writeAll(file.get(), bytes);
     if (const DWORD closed = file.close(); error == 0) {
