@@ -8,6 +8,7 @@
 # (or a long soak) on this machine never run at once and disturb each other's timing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/utf8-locale.bash
 
 cmake --preset default >/dev/null
 flock /tmp/quorvane-build.lock cmake --build --preset default --target clock_accuracy nmea-sim

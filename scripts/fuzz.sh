@@ -9,6 +9,7 @@
 # lock, so it never overlaps a benchmark or a soak.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/utf8-locale.bash
 
 usage() {
     echo "usage: $0 receive|settings SECONDS [libFuzzer options...]" >&2

@@ -5,6 +5,7 @@
 # the program ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/utf8-locale.bash
 
 scripts/setup-debian.sh
 cmake --preset default

@@ -3,6 +3,7 @@
 # address and undefined-behaviour sanitizers, and the Windows code cross-built and run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/utf8-locale.bash
 
 scripts/setup-debian.sh
 

@@ -5,6 +5,7 @@
 # BUILD_DIR=... builds elsewhere; JOBS=... sets the parallel jobs (2 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/utf8-locale.bash
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64 wine64 googletest)
 missing=()
