@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QScreen>
@@ -35,6 +36,15 @@ QString balloonText(const std::string& text) {
         lines.chop(1);
     }
     return lines;
+}
+
+// Each line cut to `width` pixels with an ellipsis; lines are kept whole in number.
+QString elidedLines(const QString& text, const QFontMetrics& metrics, int width) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        line = metrics.elidedText(line, Qt::ElideRight, qMax(width, 0));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -100,6 +110,7 @@ void QtBalloon::show(WindowHandle at, const std::string& text, const std::string
     text_->setText(balloonText(text));
     text_->setVisible(!text_->text().trimmed().isEmpty());
     popup_->adjustSize();
+    fitOnScreen();
     place();
     popup_->show();
     popup_->raise();
@@ -117,6 +128,21 @@ QString QtBalloon::title() const {
 
 QString QtBalloon::text() const {
     return text_->text();
+}
+
+void QtBalloon::fitOnScreen() {
+    // Garbage on the line can make one line thousands of characters long: it is cut short
+    // rather than run off the screen's edge.
+    const QScreen* screen = anchor_->screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const int overflow = popup_->width() - screen->availableGeometry().width();
+    if (overflow > 0) {
+        text_->setText(elidedLines(text_->text(), QFontMetrics(text_->font()),
+                                   text_->sizeHint().width() - overflow));
+        popup_->adjustSize();
+    }
 }
 
 void QtBalloon::place() {

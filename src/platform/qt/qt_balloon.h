@@ -43,6 +43,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitOnScreen();
     void place();
 
     std::function<QWidget*(WindowHandle)> widgetOf_;
