@@ -1,6 +1,7 @@
 #include "nmea/fields.h"
 
 #include <charconv>
+#include <limits>
 #include <string>
 
 namespace quorvane::nmea {
@@ -77,6 +78,15 @@ std::optional<double> leadingNumber(std::string_view text) {
     }
     double value = 0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Out of range one way or the other: a digit other than 0 before the point is too large.
+        const std::string whole = number.substr(0, number.find('.'));
+        if (whole.find_first_not_of("-0") == std::string::npos) {
+            return 0.0;
+        }
+        const double infinity = std::numeric_limits<double>::infinity();
+        return whole.front() == '-' ? -infinity : infinity;
+    }
     if (error != std::errc() || end != number.data() + number.size()) {
         return std::nullopt;
     }

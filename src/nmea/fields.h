@@ -23,7 +23,8 @@ std::string_view cut(std::string_view text, std::size_t start, std::size_t lengt
 bool isDecimalNumber(std::string_view text);
 
 // The decimal number the text begins with (blanks before it skipped), or nullopt when it
-// begins with none or the number does not fit a double.
+// begins with none. One too large for a double reads as an infinity of its sign, one too
+// small as 0.
 std::optional<double> leadingNumber(std::string_view text);
 
 }  // namespace quorvane::nmea

@@ -21,6 +21,9 @@ std::string incremented(std::string digits) {
     return "1" + digits;
 }
 
+// The first whole number of ten digits, too wide for the altitude display.
+constexpr double kTooWideToShow = 1e9;
+
 }  // namespace
 
 std::string formatCoordinate(std::string_view field, int wholeDigits) {
@@ -61,13 +64,11 @@ std::string coordinateText(std::string_view hemisphere, std::string_view field, 
 }
 
 std::string altitudeText(double value, std::string_view unit) {
-    if (!std::isfinite(value)) {
+    const double rounded = std::round(value);  // halves away from zero
+    if (!std::isfinite(rounded) || std::fabs(rounded) >= kTooWideToShow) {
         return {};
     }
-    const double rounded = std::round(value);  // halves away from zero
-    // Printed from the double rather than cast to an integer type, which a garbage field of
-    // twenty digits would overflow.
-    char buffer[400];
+    char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.0f", std::fabs(rounded));
     const std::string digits = buffer;
     std::string text = rounded < 0 ? "-" : "";

@@ -15,7 +15,9 @@ std::string formatCoordinate(std::string_view field, int wholeDigits);
 std::string coordinateText(std::string_view hemisphere, std::string_view field, int wholeDigits);
 
 // "###,##0" followed by the unit: rounded to a whole number (halves away from zero), digits
-// grouped in threes, "-" when negative. Empty for a value that is not finite.
+// grouped in threes, "-" when negative. Empty for a number the display cannot show, as for a
+// coordinate that is no number: not finite, or of ten digits or more (999,999,999 is the widest
+// shown; a satellite's own altitude has eight digits in feet, so no receiver sends more).
 std::string altitudeText(double value, std::string_view unit);
 
 }  // namespace quorvane::nmea
