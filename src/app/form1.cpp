@@ -2,17 +2,15 @@
 
 #include <cstdlib>
 
+#include "build_date.h"
+
 namespace quorvane {
 
 namespace {
 
 // The day this program was built, as YYYYMMDD from the build system.
 DateTime buildDate() {
-#ifdef QUORVANE_BUILD_DATE
     const long stamp = QUORVANE_BUILD_DATE;
-#else
-    const long stamp = 20261201;
-#endif
     DateTime date;
     date.year = static_cast<int>(stamp / 10000);
     date.month = static_cast<int>(stamp / 100 % 100);
