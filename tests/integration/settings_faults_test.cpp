@@ -136,6 +136,10 @@ protected:
 TEST_F(SettingsFaults, AReadOnlyFolderKeepsTheFileAndTheValuesForAnUnprivilegedUser) {
     fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                 fs::perms::others_read | fs::perms::others_exec);
+    // Not writable by the user either, as root's file is not by nobody: a writable file in a
+    // folder that takes no new file is written in place.
+    fs::permissions(folder / "Quorvane.XML",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     const std::string report = inChild([&]() -> std::string {
         // As nobody: root may write anywhere.
         if (::geteuid() == 0 &&
@@ -202,6 +206,29 @@ TEST_F(SettingsFaults, TenMegabytesOfBinaryJunkAreReadAndReplacedByAWholeFile) {
     EXPECT_LT(saved.size(), 1000u);
     EXPECT_NE(saved.find("<GPS_PORT_NAME>Com7</GPS_PORT_NAME>"), std::string::npos);
     EXPECT_EQ(entriesIn(folder), 1u);
+}
+
+// A named pipe or a device where the file should be: start-up says so at once and goes on,
+// and the start-up save leaves the pipe as it is.
+TEST_F(SettingsFaults, APipeOrADeviceForTheFileIsReportedAtOnceAndLeftAlone) {
+    for (const bool pipe : {true, false}) {
+        const fs::path file = folder / "Quorvane.XML";
+        fs::remove(file);
+        ASSERT_EQ(pipe ? ::mkfifo(file.c_str(), 0666) : ::symlink("/dev/zero", file.c_str()), 0);
+        const std::string report = inChild([&]() -> std::string {
+            ::alarm(5);  // a start-up that hangs ends the child
+            WindowOnFiles w(folder.string());
+            w.form.Form_Load();
+            REQUIRE(w.desktop.messages.size() == 1);
+            REQUIRE(w.desktop.messages[0].text.rfind("Path/File access error\r\n", 0) == 0);
+            w.form.StartInTaskTray_Click();  // a save
+            REQUIRE(w.desktop.messages.size() == 2);
+            return "";
+        });
+        EXPECT_EQ(report, "") << (pipe ? "pipe" : "device");
+        EXPECT_EQ(fs::symlink_status(file).type(),
+                  pipe ? fs::file_type::fifo : fs::file_type::symlink);
+    }
 }
 
 }  // namespace

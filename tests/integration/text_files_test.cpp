@@ -108,8 +108,8 @@ TEST(TextFiles, AReadOnlyFolderRefusesTheSaveAndKeepsTheOldFileWhole) {
     fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec |
                                        fs::perms::group_read | fs::perms::group_exec |
                                        fs::perms::others_read | fs::perms::others_exec);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                              fs::perms::others_read);
+    // Not this user's to write either: a writable file in such a folder is written in place.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
     EXPECT_EQ(errorNumberAsNobody([&] { files.replaceWhole(path, "new\r\n"); }), 75);
     EXPECT_EQ(errorNumberAsNobody([&] { (void)files.readAll(path); }), 0);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+
+#include "platform/file_rules.h"
 
 #include "win32_test_support.h"
 
@@ -110,6 +113,58 @@ TEST_F(Win32Files, AFileHeldOpenWithoutSharingIsLockedUntilReleased) {
     EXPECT_EQ(files.readAll(path), "new");
 }
 
+// Saves killed midway leave temporaries; the next save removes those whose process is gone
+// and leaves a running writer's, and one still held open, alone.
+TEST_F(Win32Files, LeftoversOfSavesThatEndedAreRemovedAndLiveOnesStay) {
+    wchar_t self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION live{};
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_list_tests";
+    ASSERT_TRUE(CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                               nullptr, nullptr, &startup, &live));
+    const std::wstring alive = L"Quorvane.XML." + std::to_wstring(live.dwProcessId) + L".0.tmp";
+    const std::wstring gone = L"Quorvane.XML.4294967292.0.tmp";  // no process has that id
+    const std::wstring held = L"Quorvane.XML.4294967292.1.tmp";
+    for (const std::wstring& name :
+         {alive, gone, held, std::wstring(L"Other.XML.4294967292.0.tmp")}) {
+        put(name, "half a file");
+    }
+    const HANDLE holder = CreateFileW(dir.wide(held).c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+    files.replaceWhole(dir.utf8("Quorvane.XML"), "saved");
+    const std::vector<std::wstring> names = dir.names();
+    const auto has = [&](const std::wstring& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    EXPECT_FALSE(has(gone));
+    EXPECT_TRUE(has(alive));
+    EXPECT_TRUE(has(held));
+    EXPECT_TRUE(has(L"Other.XML.4294967292.0.tmp"));
+    CloseHandle(holder);
+    TerminateProcess(live.hProcess, 0);
+    WaitForSingleObject(live.hProcess, 10'000);
+    CloseHandle(live.hThread);
+    CloseHandle(live.hProcess);
+    files.replaceWhole(dir.utf8("Quorvane.XML"), "saved again");
+    EXPECT_EQ(dir.names().size(), 2u);
+}
+
+TEST_F(Win32Files, AFileLargerThanTheLimitIsNotRead) {
+    put(L"large.XML", "");
+    const HANDLE file = CreateFileW(dir.wide(L"large.XML").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = static_cast<LONGLONG>(kLargestReadableFile) + 1;
+    EXPECT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+    CloseHandle(file);
+    EXPECT_EQ(errorOf([&] { files.readAll(dir.utf8("large.XML")); }), kFileTooLargeNumber);
+}
+
 TEST(Win32FileErrors, FailuresThatCannotBeMadeHereStillMapAsOnPosix) {
     const std::pair<DWORD, int> cases[] = {
         {ERROR_DISK_FULL, 61},
@@ -139,6 +194,7 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningProgramWhateverItsName) {
     const std::optional<std::wstring> self = widen(folder + "\\quorvane_win32_tests.exe");
     ASSERT_TRUE(self);
     EXPECT_NE(GetFileAttributesW(self->c_str()), INVALID_FILE_ATTRIBUTES) << folder;
+    EXPECT_EQ(files.executablePath(), folder + "\\quorvane_win32_tests.exe");
 
     // A copy of this program in a folder whose name needs UTF-16 reports that folder, in UTF-8.
     TempFolder dir(L"Pr\u00FCf ordner \u6642");
