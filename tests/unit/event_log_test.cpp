@@ -22,7 +22,9 @@ TEST(EventLog, KeepsTheNewestLinesInOrder) {
     }
     EXPECT_EQ(lines, FileEventLog::kKeepLines);
     EXPECT_EQ(text.rfind("event 5", 0), 0u) << text.substr(0, 40);
-    EXPECT_NE(text.find("event " + std::to_string(total - 1) + "\n"), std::string::npos);
+    const std::string last = "event " + std::to_string(total - 1);
+    EXPECT_NE(text.find(last), std::string::npos);
+    EXPECT_EQ(text.back(), '\n') << "the newest line ends like every other";
 }
 
 TEST(EventLog, AFileThatCannotBeReadOrWrittenStopsNothing) {
@@ -30,7 +32,11 @@ TEST(EventLog, AFileThatCannotBeReadOrWrittenStopsNothing) {
     files.files["/program/Quorvane.log"] = "old line without end";
     FileEventLog log(files, "/program/Quorvane.log");
     log.append("new");
-    EXPECT_EQ(files.files["/program/Quorvane.log"].find("old line without end\n"), 0u);
+    // The unfinished line is ended, not joined to the new one.
+    const std::string& joined = files.files["/program/Quorvane.log"];
+    EXPECT_EQ(joined.find("old line without end"), 0u);
+    EXPECT_NE(joined.find("new"), std::string::npos);
+    EXPECT_EQ(joined.find("endnew"), std::string::npos);
 
     files.writeFails = 75;
     EXPECT_NO_THROW(log.append("refused"));
