@@ -9,9 +9,10 @@ namespace quorvane {
 namespace {
 
 // Ticks between attempts to open a lost port again. An attempt costs one scan of the port list
-// and one open call, so a receiver left unplugged for months costs nothing measurable, and a
-// replugged one is open within this many seconds.
-constexpr std::int16_t kRetryEveryTicks = 5;
+// and one open call, so a receiver left unplugged for months costs nothing measurable. The lamps
+// need about five seconds of sentences after the open, so a replugged receiver shows green
+// within 10 s of sending again.
+constexpr std::int16_t kRetryEveryTicks = 3;
 
 std::string portText(SerialPort& port, const std::string& name, double number) {
     std::string device;
