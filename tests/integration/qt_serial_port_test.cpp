@@ -26,6 +26,7 @@ protected:
         port.onRead = [this](const std::optional<std::string>& value, const ArrivalStamps& s) {
             lines.push_back({value.value_or("<null>"), s});
         };
+        port.onGone = [this](const std::string& reason) { losses.push_back(reason); };
     }
 
     void open8N1(double speed = 4800, std::int16_t stopBits = 0) {
@@ -61,6 +62,7 @@ protected:
     std::unique_ptr<PtyPair> pty = std::make_unique<PtyPair>();
     QtSerialPort port{folder.path(), [] { return std::vector<std::string>{}; }};
     std::vector<Delivered> lines;
+    std::vector<std::string> losses;
 };
 
 TEST_F(QtSerialPortOnPty, AwkwardPiecesArriveAsWholeLines) {
@@ -157,11 +159,14 @@ TEST_F(QtSerialPortOnPty, AVanishedDeviceClosesQuietlyAndCanBeOpenedAgain) {
     pty->write("$GPRMC,1*00\r\n");
     ASSERT_TRUE(pumpUntil([&] { return lines.size() == 1; }, milliseconds(2000)));
 
+    const std::string device = port.portDevice(kNumber);
     pty->closeMaster();
     EXPECT_TRUE(pumpUntil([&] { return !port.portOpen(); }, milliseconds(3000)));
     pumpFor(milliseconds(200));
     EXPECT_FALSE(port.portOpen());
     EXPECT_EQ(lines.size(), 1u);
+    // Reported once, however often Qt reports the hung-up line.
+    EXPECT_EQ(losses, std::vector<std::string>{"Com201 (" + device + "): the device went away"});
 
     // The device comes back (a new pseudo-terminal behind the same number).
     pty = std::make_unique<PtyPair>();
@@ -171,6 +176,14 @@ TEST_F(QtSerialPortOnPty, AVanishedDeviceClosesQuietlyAndCanBeOpenedAgain) {
     pty->write("$GPGGA,2*00\r\n");
     ASSERT_TRUE(pumpUntil([&] { return lines.size() == 2; }, milliseconds(2000)));
     EXPECT_EQ(lines[1].text, "$GPGGA,2*00\r");
+
+    // Closes the program asks for are no losses, even of a device that has just gone.
+    port.setPortOpen(false);
+    port.setPortOpen(true);
+    pty->closeMaster();
+    port.setPortOpen(false);
+    pumpFor(milliseconds(200));
+    EXPECT_EQ(losses.size(), 1u);
 }
 
 }  // namespace
