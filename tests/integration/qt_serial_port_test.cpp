@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+
 #include <memory>
 
 #include "serial_test_support.h"
@@ -184,6 +187,52 @@ TEST_F(QtSerialPortOnPty, AVanishedDeviceClosesQuietlyAndCanBeOpenedAgain) {
     port.setPortOpen(false);
     pumpFor(milliseconds(200));
     EXPECT_EQ(losses.size(), 1u);
+}
+
+TEST_F(QtSerialPortOnPty, APortHeldByAnotherProgramSaysSo) {
+    open8N1();
+    ASSERT_TRUE(port.portOpen());
+    const std::string inUse =
+        "Com201 (" + port.portDevice(kNumber) + ") is in use by another program";
+
+    QtSerialPort second(folder.path(), [] { return std::vector<std::string>{}; });
+    second.setPortNumber(kNumber);
+    try {
+        second.setPortOpen(true);
+        ADD_FAILURE() << "opened a port held by another";
+    } catch (const SerialError& error) {
+        EXPECT_EQ(error.what(), inUse);
+    }
+    FormOnRealPort window(second, "Com201");
+    window.form.StartGPSPort();
+    ASSERT_EQ(window.desktop.messages.size(), 1u);
+    EXPECT_EQ(window.desktop.messages[0].text, "GPS PORT ERROR : " + inUse);
+    EXPECT_TRUE(port.portOpen());  // the holder keeps it
+}
+
+// Another program's exclusive hold without a lock file, and a device this user may not open, as
+// an ordinary user meets them (root passes both).
+TEST_F(QtSerialPortOnPty, AnExclusiveHoldIsInUseAndARefusalStaysARefusal) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can become the ordinary user that meets these";
+    }
+    const std::string device = port.portDevice(kNumber);
+    const auto failureAsNobody = [&](mode_t mode, bool exclusive) {
+        ::chmod(device.c_str(), mode);
+        const int holder = ::open(device.c_str(), O_RDONLY | O_NOCTTY);
+        if (exclusive) {
+            ::ioctl(holder, TIOCEXCL);
+        }
+        const std::string why = inChildAsNobody([&] {
+            port.setPortNumber(kNumber);
+            return openFailure();
+        });
+        ::close(holder);
+        return why;
+    };
+    EXPECT_EQ(failureAsNobody(0666, true), "Com201 (" + device + ") is in use by another program");
+    const std::string refused = failureAsNobody(0600, false);
+    EXPECT_EQ(refused, "Com201 (" + device + ") could not be opened: Permission denied.");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -35,6 +36,23 @@ constexpr std::array<const char*, 5> kParityNames{"no parity", "odd parity", "ev
 constexpr std::array<const char*, 3> kStopBitNames{"1 stop bit", "1.5 stop bits", "2 stop bits"};
 constexpr std::array<const char*, 5> kFlowNames{
     "no flow control", "RTS/CTS flow control", "DSR/DTR flow control", "", "Xon/Xoff flow control"};
+
+// Qt reports a port that another program has locked, one held open exclusively and one this
+// user may not open all as a permission error; only the description tells them apart.
+bool heldByAnother(const QSerialPort& port) {
+    if (port.error() != QSerialPort::PermissionError) {
+        return false;
+    }
+#ifdef _WIN32
+    // Windows opens a COM port for one program at a time and refuses the next with "access
+    // denied"; nobody is denied a COM port otherwise.
+    return true;
+#else
+    const QString text = port.errorString();
+    return text == QSerialPort::tr("Permission error while locking the device") ||
+           text == qt_error_string(EBUSY);
+#endif
+}
 
 // Marks the component as inside a call of the window for the call's length.
 struct Busy {
@@ -241,6 +259,9 @@ void QtSerialPort::open() {
     openDevice_ = it->device;
     port_->setPortName(QString::fromStdString(openDevice_));
     if (!port_->open(QIODevice::ReadOnly)) {
+        if (heldByAnother(*port_)) {
+            throw SerialError(portText() + " is in use by another program");
+        }
         throw SerialError(portText() +
                           " could not be opened: " + port_->errorString().toStdString() + ".");
     }
