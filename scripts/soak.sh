@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
 # Soak: the program against the bundled receiver simulator for MINUTES (default 30) in a private
-# X server with a notification area, without the right to set the clock. Every 10 s it samples
-# the program's resident memory, CPU use and open file descriptors from /proc, then prints a
-# summary. It fails if the program dies, if the lamps are not green at the start and the end,
-# or if resident memory grows by more than 1 MB after the first minute.
-#   scripts/soak.sh [MINUTES]
+# X server with a notification area, without the right to set the clock. Every REPLUG minutes
+# (default 5; 0 for never) the receiver is unplugged and plugged back: the simulator is stopped
+# (in turn by SIGTERM, which takes its link away, and SIGKILL, which leaves the link to a device
+# that is gone until the next simulator replaces it), left away for 20 s, and started again at
+# the same ports/Com200 link. Every 10 s it samples the program's resident memory, CPU use and
+# open file descriptors from /proc, then prints a summary. It fails if the program dies, if the
+# lamps are not green at the start and the end, if they do not turn red while the receiver is
+# away or green again within 10 s of its return, if the log does not hold one "Receiver lost"
+# and one "Receiver back" line per replug, if resident memory grows by more than 1 MB after the
+# first minute, or if the program holds more descriptors at the end than at the start.
+#   scripts/soak.sh [MINUTES [REPLUG]]       e.g. scripts/soak.sh 6 1 for a short run
 # Not part of the test suite. Runs under the measurement lock, so it never overlaps a benchmark
 # or a fuzzing run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 minutes=${1:-30}
-[[ $minutes =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [MINUTES]" >&2; exit 2; }
+replug=${2:-5}
+[[ $minutes =~ ^[1-9][0-9]*$ && $replug =~ ^[0-9]+$ ]] ||
+    { echo "usage: $0 [MINUTES [REPLUG_MINUTES]]" >&2; exit 2; }
 if [ -z "${QUORVANE_SOAK_LOCKED:-}" ]; then
     exec env QUORVANE_SOAK_LOCKED=1 flock /tmp/quorvane-measure.lock "$PWD/scripts/soak.sh" "$@"
 fi
@@ -29,9 +37,14 @@ start_x
 make_work_folder
 
 port=200
-"$bin/nmea-sim" --port "$port" --ports-dir "$work/ports" >"$work/sim.log" 2>&1 &
-pids+=($!)
-wait_for 10 test -e "$work/ports/Com$port" || fail "the simulator made no port: $(cat "$work/sim.log")"
+link="$work/ports/Com$port"
+start_simulator() {
+    "$bin/nmea-sim" --port "$port" --ports-dir "$work/ports" >>"$work/sim.log" 2>&1 &
+    sim=$!
+    pids+=("$sim")
+    wait_for 10 test -e "$link" || fail "the simulator made no port: $(cat "$work/sim.log")"
+}
+start_simulator
 write_settings "Com$port"
 start_program
 echo "program $app runs with CapEff $(awk '/^CapEff:/ {print $2}' "/proc/$app/status")" \
@@ -39,12 +52,39 @@ echo "program $app runs with CapEff $(awk '/^CapEff:/ {print $2}' "/proc/$app/st
 
 wait_for 10 window_shown || fail "the window did not appear: $(cat "$work/program.log")"
 window=$(main_window)
-lamps_green() {
+lamps() {  # green|red: both lamps show it
     local green red
     read -r green red <<<"$(lamp_pixels "$window")"
-    ((green > 200 && red == 0))
+    if [ "$1" = green ]; then ((green > 200 && red == 0)); else ((red > 200 && green == 0)); fi
 }
-wait_for 20 lamps_green || fail "the lamps did not turn green: $(lamp_pixels "$window")"
+wait_for 20 lamps green || fail "the lamps did not turn green: $(lamp_pixels "$window")"
+
+# Unplugs the receiver, waits until the lamps show it, plugs it back after 20 s and waits for
+# both lamps to turn green again. Prints what it saw.
+replugs=0
+slowest_return=0
+unplug_and_replug() {
+    local how=SIGTERM
+    ((replugs % 2 == 1)) && how=SIGKILL
+    kill -s "$how" "$sim"
+    wait "$sim" 2>/dev/null
+    local away=$SECONDS
+    wait_for 12 lamps red || fail "the lamps did not turn red after the simulator's $how"
+    local red_after=$((SECONDS - away))
+    local rest=$((20 - (SECONDS - away)))
+    ((rest > 0)) && sleep "$rest"
+    # A link left by SIGKILL may lead to a pseudo-terminal with a number that the new simulator
+    # is about to be given; it refuses to replace a link that leads somewhere.
+    rm -f "$link"
+    start_simulator
+    local back=$SECONDS
+    wait_for 10 lamps green ||
+        fail "the lamps were not green within 10 s of the simulator's return: $(lamp_pixels "$window")"
+    replugs=$((replugs + 1))
+    local took=$((SECONDS - back))
+    ((took > slowest_return)) && slowest_return=$took
+    echo "  replug $replugs ($how): lamps red ${red_after} s after, green ${took} s after the return"
+}
 
 ticks_per_second=$(getconf CLK_TCK)
 cpu_ticks() {  # user + system time of the program, in clock ticks
@@ -54,8 +94,14 @@ rss_kb() {
     awk '/^VmRSS:/ {print $2}' "/proc/$app/status"
 }
 
+fd_count() {
+    find "/proc/$app/fd" -mindepth 1 -maxdepth 1 | wc -l
+}
+
 interval=10
 samples=$((minutes * 60 / interval))
+rss_start=$(rss_kb)
+fds_start=$(fd_count)
 printf '%8s %10s %7s %5s\n' seconds rss_kB cpu_% fds
 start=$SECONDS
 last_cpu=$(cpu_ticks)
@@ -72,7 +118,7 @@ for ((i = 1; i <= samples; i++)); do
     now_cpu=$(cpu_ticks)
     now_time=$(date +%s.%N)
     rss=$(rss_kb)
-    fds=$(find "/proc/$app/fd" -mindepth 1 -maxdepth 1 | wc -l)
+    fds=$(fd_count)
     cpu=$(awk -v d="$((now_cpu - last_cpu))" -v t="$ticks_per_second" -v a="$last_time" \
         -v b="$now_time" 'BEGIN {printf "%.2f", 100 * d / t / (b - a)}')
     last_cpu=$now_cpu
@@ -87,12 +133,30 @@ for ((i = 1; i <= samples; i++)); do
         cpu_count=$((cpu_count + 1))
         cpu_max=$(awk -v m="$cpu_max" -v c="$cpu" 'BEGIN {print (c > m) ? c : m}')
     fi
+    ((i == 1)) && cpu_start=$cpu
+    cpu_end=$cpu
+    if ((replug > 0 && i < samples && i * interval % (replug * 60) == 0)); then
+        unplug_and_replug
+        # Sampling goes on at the next slot; the next CPU figure spans the replug.
+        i=$(((SECONDS - start) / interval))
+    fi
 done
-lamps_green || fail "the lamps were not green at the end: $(lamp_pixels "$window")"
+lamps green || fail "the lamps were not green at the end: $(lamp_pixels "$window")"
 
 rss_end=$(rss_kb)
+fds_end=$(fd_count)
+lost=$(grep -c " Receiver lost: " "$work/Quorvane.log" 2>/dev/null || true)
+back=$(grep -c " Receiver back: " "$work/Quorvane.log" 2>/dev/null || true)
+lost=${lost:-0} back=${back:-0}
 echo
 echo "Summary of $minutes min on the simulator (Com$port, 4800 baud, a fix every second):"
+echo "  start: RSS $rss_start kB, $fds_start descriptors, CPU $cpu_start% in the first 10 s"
+echo "  end:   RSS $rss_end kB, $fds_end descriptors, CPU $cpu_end% in the last 10 s"
+echo "  $replugs unplug and replug (every $replug min): lamps green again after every one," \
+    "at most $slowest_return s after the receiver's return; log: $lost lost, $back back"
+((lost == replugs && back == replugs)) ||
+    fail "the log holds $lost \"Receiver lost\" and $back \"Receiver back\" lines for $replugs replugs"
+((fds_end <= fds_start)) || fail "the program holds $fds_end descriptors at the end, $fds_start at the start"
 if [ -z "$rss_at_minute" ] || ((cpu_count == 0)); then
     echo "  too short to judge growth after the first minute (RSS at the end $rss_end kB)"
     echo "PASSED"

@@ -146,6 +146,8 @@ void Form1::Timer1_Timer() {
             desktop_.pumpEvents();
         }
     }
+
+    RetryLostPort();
 }
 
 }  // namespace quorvane

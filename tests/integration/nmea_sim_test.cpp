@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,68 +10,14 @@
 #include "nmea/date_format.h"
 #include "platform/date_time.h"
 #include "platform/qt/qt_serial_port.h"
+#include "serial_simulator.h"
 #include "serial_test_support.h"
-
-extern char** environ;
 
 namespace quorvane::testing {
 namespace {
 
 using namespace std::chrono;
 namespace fs = std::filesystem;
-
-// The built simulator, run as a child; stopped with SIGTERM if still running at the end.
-class Simulator {
-public:
-    Simulator(const TempPortsFolder& folder, int number, std::vector<std::string> args)
-        : link_(fs::path(folder.path()) / ("Com" + std::to_string(number))) {
-        args.insert(args.begin(), {QUORVANE_BIN_DIR "/nmea-sim", "--port", std::to_string(number),
-                                   "--ports-dir", folder.path()});
-        std::vector<char*> argv;
-        for (auto& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        running_ = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Simulator() { stop(); }
-
-    bool waitForLink() const {
-        for (int i = 0; i < 300 && running_; ++i) {
-            if (fs::exists(link_)) {
-                return true;
-            }
-            ::usleep(10000);
-        }
-        return false;
-    }
-    // The exit status after SIGTERM (or after its own end).
-    int stop() {
-        if (running_) {
-            ::kill(pid_, SIGTERM);
-            return wait();
-        }
-        return status_;
-    }
-    int wait() {
-        if (running_) {
-            ::waitpid(pid_, &status_, 0);
-            running_ = false;
-        }
-        return status_;
-    }
-    const fs::path& link() const { return link_; }
-
-private:
-    fs::path link_;
-    pid_t pid_ = -1;
-    bool running_ = false;
-    int status_ = -1;
-};
 
 // Everything each port sends until its simulator ends, read side by side: a port that goes
 // away takes its unread bytes with it.

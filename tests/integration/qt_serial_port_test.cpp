@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+
 #include <memory>
 
 #include "serial_test_support.h"
@@ -26,6 +29,7 @@ protected:
         port.onRead = [this](const std::optional<std::string>& value, const ArrivalStamps& s) {
             lines.push_back({value.value_or("<null>"), s});
         };
+        port.onGone = [this](const std::string& reason) { losses.push_back(reason); };
     }
 
     void open8N1(double speed = 4800, std::int16_t stopBits = 0) {
@@ -61,6 +65,7 @@ protected:
     std::unique_ptr<PtyPair> pty = std::make_unique<PtyPair>();
     QtSerialPort port{folder.path(), [] { return std::vector<std::string>{}; }};
     std::vector<Delivered> lines;
+    std::vector<std::string> losses;
 };
 
 TEST_F(QtSerialPortOnPty, AwkwardPiecesArriveAsWholeLines) {
@@ -157,11 +162,14 @@ TEST_F(QtSerialPortOnPty, AVanishedDeviceClosesQuietlyAndCanBeOpenedAgain) {
     pty->write("$GPRMC,1*00\r\n");
     ASSERT_TRUE(pumpUntil([&] { return lines.size() == 1; }, milliseconds(2000)));
 
+    const std::string device = port.portDevice(kNumber);
     pty->closeMaster();
     EXPECT_TRUE(pumpUntil([&] { return !port.portOpen(); }, milliseconds(3000)));
     pumpFor(milliseconds(200));
     EXPECT_FALSE(port.portOpen());
     EXPECT_EQ(lines.size(), 1u);
+    // Reported once, however often Qt reports the hung-up line.
+    EXPECT_EQ(losses, std::vector<std::string>{"Com201 (" + device + "): the device went away"});
 
     // The device comes back (a new pseudo-terminal behind the same number).
     pty = std::make_unique<PtyPair>();
@@ -171,6 +179,60 @@ TEST_F(QtSerialPortOnPty, AVanishedDeviceClosesQuietlyAndCanBeOpenedAgain) {
     pty->write("$GPGGA,2*00\r\n");
     ASSERT_TRUE(pumpUntil([&] { return lines.size() == 2; }, milliseconds(2000)));
     EXPECT_EQ(lines[1].text, "$GPGGA,2*00\r");
+
+    // Closes the program asks for are no losses, even of a device that has just gone.
+    port.setPortOpen(false);
+    port.setPortOpen(true);
+    pty->closeMaster();
+    port.setPortOpen(false);
+    pumpFor(milliseconds(200));
+    EXPECT_EQ(losses.size(), 1u);
+}
+
+TEST_F(QtSerialPortOnPty, APortHeldByAnotherProgramSaysSo) {
+    open8N1();
+    ASSERT_TRUE(port.portOpen());
+    const std::string inUse =
+        "Com201 (" + port.portDevice(kNumber) + ") is in use by another program";
+
+    QtSerialPort second(folder.path(), [] { return std::vector<std::string>{}; });
+    second.setPortNumber(kNumber);
+    try {
+        second.setPortOpen(true);
+        ADD_FAILURE() << "opened a port held by another";
+    } catch (const SerialError& error) {
+        EXPECT_EQ(error.what(), inUse);
+    }
+    FormOnRealPort window(second, "Com201");
+    window.form.StartGPSPort();
+    ASSERT_EQ(window.desktop.messages.size(), 1u);
+    EXPECT_EQ(window.desktop.messages[0].text, "GPS PORT ERROR : " + inUse);
+    EXPECT_TRUE(port.portOpen());  // the holder keeps it
+}
+
+// Another program's exclusive hold without a lock file, and a device this user may not open, as
+// an ordinary user meets them (root passes both).
+TEST_F(QtSerialPortOnPty, AnExclusiveHoldIsInUseAndARefusalStaysARefusal) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can become the ordinary user that meets these";
+    }
+    const std::string device = port.portDevice(kNumber);
+    const auto failureAsNobody = [&](mode_t mode, bool exclusive) {
+        ::chmod(device.c_str(), mode);
+        const int holder = ::open(device.c_str(), O_RDONLY | O_NOCTTY);
+        if (exclusive) {
+            ::ioctl(holder, TIOCEXCL);
+        }
+        const std::string why = inChildAsNobody([&] {
+            port.setPortNumber(kNumber);
+            return openFailure();
+        });
+        ::close(holder);
+        return why;
+    };
+    EXPECT_EQ(failureAsNobody(0666, true), "Com201 (" + device + ") is in use by another program");
+    const std::string refused = failureAsNobody(0600, false);
+    EXPECT_EQ(refused, "Com201 (" + device + ") could not be opened: Permission denied.");
 }
 
 }  // namespace

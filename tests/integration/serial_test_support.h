@@ -9,11 +9,15 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pty.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -56,6 +60,29 @@ inline bool pumpUntil(const std::function<bool()>& condition, std::chrono::milli
 
 inline void pumpFor(std::chrono::milliseconds span) {
     pumpUntil([] { return false; }, span);
+}
+
+// Runs `body` in a forked child that has given up root (uid and gid 65534) and returns the text
+// it gave back, through a page shared with it.
+inline std::string inChildAsNobody(const std::function<std::string()>& body) {
+    constexpr std::size_t kPage = 4096;
+    void* page = ::mmap(nullptr, kPage, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (page == MAP_FAILED) {
+        return "no shared page";
+    }
+    char* answer = static_cast<char*>(page);
+    answer[0] = '\0';
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool nobody =
+            ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        std::snprintf(answer, kPage, "%s", nobody ? body().c_str() : "could not become uid 65534");
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    std::string text = answer;
+    ::munmap(page, kPage);
+    return text;
 }
 
 // A pseudo-terminal; the test writes to the master, the component opens the slave by path.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -35,6 +36,35 @@ constexpr std::array<const char*, 5> kParityNames{"no parity", "odd parity", "ev
 constexpr std::array<const char*, 3> kStopBitNames{"1 stop bit", "1.5 stop bits", "2 stop bits"};
 constexpr std::array<const char*, 5> kFlowNames{
     "no flow control", "RTS/CTS flow control", "DSR/DTR flow control", "", "Xon/Xoff flow control"};
+
+// Qt reports a port that another program has locked, one held open exclusively and one this
+// user may not open all as a permission error; only the description tells them apart.
+bool heldByAnother(const QSerialPort& port) {
+    if (port.error() != QSerialPort::PermissionError) {
+        return false;
+    }
+#ifdef _WIN32
+    // Windows opens a COM port for one program at a time and refuses the next with "access
+    // denied"; nobody is denied a COM port otherwise.
+    return true;
+#else
+    const QString text = port.errorString();
+    return text == QSerialPort::tr("Permission error while locking the device") ||
+           text == qt_error_string(EBUSY);
+#endif
+}
+
+// Marks the component as inside a call of the window for the call's length.
+struct Busy {
+    explicit Busy(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+    ~Busy() { flag_ = was_; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    bool& flag_;
+    bool was_;
+};
 
 std::string numberText(double value) {
     std::ostringstream text;
@@ -149,6 +179,7 @@ void QtSerialPort::setTerminator(const std::string& terminator) {
 // Remembers the setting in the order written (a later write of the same setting moves it to the
 // end), and applies it at once when the port is open.
 void QtSerialPort::write(Setting setting, double value) {
+    const Busy busy(busy_);
     std::erase_if(settings_, [setting](const Written& w) { return w.setting == setting; });
     settings_.push_back({setting, value});
     if (port_->isOpen()) {
@@ -214,6 +245,7 @@ void QtSerialPort::apply(const Written& written) {
 
 void QtSerialPort::open() {
     close();
+    const Busy busy(busy_);
     const std::string name = "Com" + numberText(portNumber_);
     const auto ports = scan();
     const auto it = std::find_if(ports.begin(), ports.end(),
@@ -227,6 +259,9 @@ void QtSerialPort::open() {
     openDevice_ = it->device;
     port_->setPortName(QString::fromStdString(openDevice_));
     if (!port_->open(QIODevice::ReadOnly)) {
+        if (heldByAnother(*port_)) {
+            throw SerialError(portText() + " is in use by another program");
+        }
         throw SerialError(portText() +
                           " could not be opened: " + port_->errorString().toStdString() + ".");
     }
@@ -244,6 +279,7 @@ void QtSerialPort::open() {
 
 void QtSerialPort::close() {
     if (port_->isOpen()) {
+        const Busy busy(busy_);
         port_->close();
     }
     splitter_.reset();
@@ -282,10 +318,19 @@ void QtSerialPort::onReadyRead() {
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     // The device went away: unplugged (a resource error), or hung up, when reads find the end of
-    // the stream (Qt calls that a read error, again at every poll). Close quietly: the lamps show
-    // the silence, and a later open may find the device back.
-    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
-        close();
+    // the stream (Qt calls that a read error, again at every poll). Close, then tell the window
+    // once: the port is no longer open, so later reports of the same loss find nothing to do.
+    // Errors raised inside a call of the window (an open, a close, a setting applied to a device
+    // that has just gone) are that call's to report: closing a vanished device fails on the way
+    // out, and Qt reports that too.
+    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || busy_ ||
+        !port_->isOpen()) {
+        return;
+    }
+    const std::string reason = portText() + ": the device went away";
+    close();
+    if (onGone) {
+        onGone(reason);
     }
 }
 

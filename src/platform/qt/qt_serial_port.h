@@ -75,6 +75,8 @@ private:
     LineSplitter splitter_;
     std::deque<ReceivedLine> ready_;
     bool delivering_ = false;
+    // Inside a call of the window: errors Qt raises meanwhile belong to that call.
+    bool busy_ = false;
 };
 
 }  // namespace quorvane
