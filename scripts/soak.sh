@@ -15,6 +15,7 @@
 # or a fuzzing run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+source scripts/utf8-locale.bash
 
 minutes=${1:-30}
 replug=${2:-5}

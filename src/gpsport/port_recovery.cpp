@@ -26,13 +26,16 @@ std::string portText(SerialPort& port, const std::string& name, double number) {
 
 }  // namespace
 
-// Nothing is shown and nothing is stored: the lamps already show the silence, and the user's
-// choice of port stays as it is while the device is away.
+// No box and nothing stored: the user's choice of port stays as it is while the device is away.
+// One notification says why the lamps went red; a newer one replaces it, so a receiver that
+// comes and goes all night leaves no pile.
 void Form1::MSPort1_OnGone(const std::string& reason) {
     if (ProgramEnded) {
         return;
     }
     logEvent("Receiver lost: " + reason);
+    TrayIcon1.showMessage(kProgramTitle, "Receiver lost: " + reason +
+                                             ". It is opened again as soon as it is back.");
     PortRetrying = true;
     PortRetryTicks = 0;
 }
