@@ -226,6 +226,12 @@ public:
     void SaveAndStartGPSPort();
     void MSPort1_OnRead(const std::optional<std::string>& value, const ArrivalStamps& stamps = {});
     void Menu_Port_Number_Click(std::int16_t Index);
+    // The open port went away: tried again quietly by RetryLostPort, once per few ticks, until
+    // it opens or StartGPSPort runs for a choice in the menus or at start-up.
+    void MSPort1_OnGone(const std::string& reason);
+    void RetryLostPort();
+    bool PortRetrying = false;
+    std::int16_t PortRetryTicks = 0;
 #define QUORVANE_DECLARE_HANDLER(item, caption, checked) void item##_Click();
     QUORVANE_LINE_SETTING_ITEMS(QUORVANE_DECLARE_HANDLER)
 #undef QUORVANE_DECLARE_HANDLER

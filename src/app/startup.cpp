@@ -9,6 +9,7 @@ void Form1::Form_Load() {
     MSPort1->onRead = [this](const std::optional<std::string>& value, const ArrivalStamps& stamps) {
         MSPort1_OnRead(value, stamps);
     };
+    MSPort1->onGone = [this](const std::string& reason) { MSPort1_OnGone(reason); };
 
     window.setIcon(desktop_.loadPicture(joinPath(files_.programFolder(), "GPS_YELLOW.ico"),
                                         PictureColour::Yellow));

@@ -106,7 +106,8 @@ bool showStatus(Form1& f) {
     return true;
 }
 
-// Steps 6 to 9: the settings after start-up and at the scheduled minute, the countdowns.
+// Steps 6 to 9: the settings after start-up and at the scheduled minute, the countdowns; then
+// another try at a receiver port that went away.
 void runTimedActions(Form1& f) {
     if (f.GPS_CommOK.fillColor() == LampGreen && f.TimeValid.fillColor() == LampGreen &&
         f.SyncAfterStartupPending) {
@@ -145,6 +146,8 @@ void runTimedActions(Form1& f) {
             f.desktop().pumpEvents();
         }
     }
+
+    f.RetryLostPort();
 }
 
 }  // namespace
