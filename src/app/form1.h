@@ -15,6 +15,7 @@
 
 #include "app/controls.h"
 #include "app/line_setting_items.h"
+#include "clock/clock_setting.h"
 #include "platform/date_time.h"
 #include "platform/desktop.h"
 #include "platform/event_log.h"
@@ -173,6 +174,8 @@ public:
     FixFields FixTime;
     // The newest fix the clock may be set from.
     std::optional<ClockFix> LastClockFix;
+    // The last successful setting of the computer clock.
+    std::optional<ClockSetting> LastClockSetting;
 
     // A fix dated before this is not a real one (receivers send 1980, 1999 or 2006 after a cold
     // start or a week rollover). The build date by default.
@@ -183,6 +186,8 @@ public:
     // The shutdown sequence is unloading the windows; their close requests must not start
     // another unload.
     bool UnloadingWindows = false;
+    // A tick is running; a tick that starts inside it (from a box or a pump) only shows.
+    bool TickInProgress = false;
 
     // ---- app/ ---------------------------------------------------------------------------------
     void Form_Load();
@@ -239,6 +244,9 @@ public:
     // ---- clock/ -------------------------------------------------------------------------------
     void Timer1_Timer();
     void SetComputerClock_Click();
+    // Sets the clock from the last sound fix; tells the user as fits the cause. The setting made,
+    // or nullopt when refused.
+    std::optional<ClockSetting> setComputerClock(ClockSetCause cause);
     float GetTimeZoneBias();
     void ScheduleNextUpdate();
 
