@@ -8,6 +8,7 @@ void Form1::Form_Load() {
     MSPort1 = &serial_;
     MSPort1->onRead = [this](const std::optional<std::string>& value, const ArrivalStamps& stamps) {
         MSPort1_OnRead(value, stamps);
+        ReceiverDelay_OnRead();
     };
 
     window.setIcon(desktop_.loadPicture(joinPath(files_.programFolder(), "GPS_YELLOW.ico"),
@@ -27,6 +28,7 @@ void Form1::Form_Load() {
     TrayDelayCount = 3;
     SettingsLoadRequested = true;
     LoadSaveFiles();
+    LoadReceiverDelay();
 
     BalloonTitle = kNoGpsRx;
     BalloonText.clear();

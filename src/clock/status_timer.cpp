@@ -86,6 +86,7 @@ void Form1::Timer1_Timer() {
 
     ageReception(*this);
     ageFix(*this);
+    ReceiverDelay_Tick();
 
     // The window icon, which the tray shows too, follows the fix lamp.
     if (TimeValid.fillColor() == LampGreen) {
