@@ -15,6 +15,7 @@
 
 #include "app/controls.h"
 #include "app/line_setting_items.h"
+#include "clock/clock_setting.h"
 #include "clock/receiver_delay.h"
 #include "platform/date_time.h"
 #include "platform/desktop.h"
@@ -174,6 +175,8 @@ public:
     FixFields FixTime;
     // The newest fix the clock may be set from.
     std::optional<ClockFix> LastClockFix;
+    // The last successful setting of the computer clock.
+    std::optional<ClockSetting> LastClockSetting;
 
     // A fix dated before this is not a real one (receivers send 1980, 1999 or 2006 after a cold
     // start or a week rollover). The build date by default.
@@ -184,6 +187,8 @@ public:
     // The shutdown sequence is unloading the windows; their close requests must not start
     // another unload.
     bool UnloadingWindows = false;
+    // A tick is running; a tick that starts inside it (from a box or a pump) only shows.
+    bool TickInProgress = false;
 
     // ---- app/ ---------------------------------------------------------------------------------
     void Form_Load();
@@ -222,6 +227,12 @@ public:
     void SaveAndStartGPSPort();
     void MSPort1_OnRead(const std::optional<std::string>& value, const ArrivalStamps& stamps = {});
     void Menu_Port_Number_Click(std::int16_t Index);
+    // The open port went away: tried again quietly by RetryLostPort, once per few ticks, until
+    // it opens or StartGPSPort runs for a choice in the menus or at start-up.
+    void MSPort1_OnGone(const std::string& reason);
+    void RetryLostPort();
+    bool PortRetrying = false;
+    std::int16_t PortRetryTicks = 0;
 #define QUORVANE_DECLARE_HANDLER(item, caption, checked) void item##_Click();
     QUORVANE_LINE_SETTING_ITEMS(QUORVANE_DECLARE_HANDLER)
 #undef QUORVANE_DECLARE_HANDLER
@@ -234,6 +245,9 @@ public:
     // ---- clock/ -------------------------------------------------------------------------------
     void Timer1_Timer();
     void SetComputerClock_Click();
+    // Sets the clock from the last sound fix; tells the user as fits the cause. The setting made,
+    // or nullopt when refused.
+    std::optional<ClockSetting> setComputerClock(ClockSetCause cause);
     float GetTimeZoneBias();
     void ScheduleNextUpdate();
 

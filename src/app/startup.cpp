@@ -10,6 +10,7 @@ void Form1::Form_Load() {
         MSPort1_OnRead(value, stamps);
         ReceiverDelay_OnRead();
     };
+    MSPort1->onGone = [this](const std::string& reason) { MSPort1_OnGone(reason); };
 
     window.setIcon(desktop_.loadPicture(joinPath(files_.programFolder(), "GPS_YELLOW.ico"),
                                         PictureColour::Yellow));

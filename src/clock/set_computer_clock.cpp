@@ -5,6 +5,7 @@
 
 #include "app/form1.h"
 #include "clock/clock_messages.h"
+#include "clock/clock_notices.h"
 #include "clock/fix_instant.h"
 
 namespace quorvane {
@@ -15,60 +16,96 @@ namespace {
 constexpr std::chrono::seconds kFreshFixLimit{10};
 constexpr double kMillisecondsPerHour = 3'600'000.0;
 
-}  // namespace
+// The UTC value to set the clock to at `now`, or why there is none.
+struct ClockValue {
+    std::optional<DateTime> utc;
+    std::string refusal;  // the user's message when utc is empty
+};
 
-void Form1::SetComputerClock_Click() {
-    if (TimeValid.fillColor() != LampGreen) {
-        return;
+ClockValue clockValueAt(const std::optional<ClockFix>& lastFix, MonoTime now, float biasHours,
+                        const DateTime& earliestFix, int receiverDelayMs) {
+    if (!lastFix || now - lastFix->burstStart > kFreshFixLimit) {
+        return {std::nullopt, noRecentFixMessage(static_cast<int>(kFreshFixLimit.count()))};
     }
-
-    const MonoTime now = clock_.monotonicNow();
-    if (!LastClockFix || now - LastClockFix->burstStart > kFreshFixLimit) {
-        desktop_.messageBox(noRecentFixMessage(static_cast<int>(kFreshFixLimit.count())),
-                            kProgramTitle);
-        return;
-    }
-    const ClockFix fix = *LastClockFix;
-
+    const ClockFix& fix = *lastFix;
     const std::optional<DateTime> fixTime = fixDateTime(fix.fields);
     if (!fixTime) {
-        desktop_.messageBox(invalidFixMessage(fix.fields), kProgramTitle);
-        return;
+        return {std::nullopt, invalidFixMessage(fix.fields)};
     }
-    if (toEpochMilliseconds(*fixTime) < toEpochMilliseconds(EarliestFixDate)) {
-        desktop_.messageBox(earlyFixMessage(*fixTime, EarliestFixDate), kProgramTitle);
-        return;
+    if (toEpochMilliseconds(*fixTime) < toEpochMilliseconds(earliestFix)) {
+        return {std::nullopt, earlyFixMessage(*fixTime, earliestFix)};
     }
 
     // The fix names the instant its burst began, less the receiver's delay; the clock is set to
     // the time now. The age is rounded, not cut off: that would set the clock half a
     // millisecond behind on average.
     const auto age = std::chrono::round<std::chrono::milliseconds>(now - fix.burstStart);
-    const DateTime utcNow =
-        addMilliseconds(*fixTime, fix.fractionMs + std::max<std::int64_t>(age.count(), 0) +
-                                      ReceiverDelayMs.value_or(0));
+    const DateTime utcNow = addMilliseconds(
+        *fixTime, fix.fractionMs + std::max<std::int64_t>(age.count(), 0) + receiverDelayMs);
 
-    const std::int64_t biasMs =
-        std::llround(static_cast<double>(GetTimeZoneBias()) * kMillisecondsPerHour);
+    const std::int64_t biasMs = std::llround(static_cast<double>(biasHours) * kMillisecondsPerHour);
     const DateTime local = addMilliseconds(utcNow, -biasMs);
-    // One call with the whole value: set as separate date and time, a midnight passing between
-    // them would leave the clock a day out. Going back with the same bias also keeps the
-    // daylight state of the moment from shifting what is set.
-    const ClockSetResult result = clock_.setUtc(addMilliseconds(local, biasMs));
+    // Going back with the same bias keeps the daylight state of the moment from shifting what
+    // is set.
+    return {addMilliseconds(local, biasMs), {}};
+}
+
+}  // namespace
+
+void Form1::SetComputerClock_Click() {
+    setComputerClock(ClockSetCause::Button);
+}
+
+std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
+    // The log first: a box may stay up for days. Only the user who pressed "SET TIME" gets a
+    // box; the timer's settings must not stop the heartbeat waiting for an answer.
+    const auto refuse = [&](const std::string& message) -> std::optional<ClockSetting> {
+        logEvent(clockRefusedLogText(cause, message));
+        if (cause == ClockSetCause::Button) {
+            desktop_.messageBox(message, kProgramTitle);
+        } else {
+            notifyUser(*this, message, kNoticeWarning);
+        }
+        return std::nullopt;
+    };
+
+    if (TimeValid.fillColor() != LampGreen) {
+        // Normal at a scheduled minute without a fix: logged, nobody is bothered.
+        logEvent(clockRefusedLogText(cause, noValidFixMessage()));
+        return std::nullopt;
+    }
+
+    const MonoTime now = clock_.monotonicNow();
+    const ClockValue value = clockValueAt(LastClockFix, now, GetTimeZoneBias(), EarliestFixDate,
+                                          ReceiverDelayMs.value_or(0));
+    if (!value.utc) {
+        return refuse(value.refusal);
+    }
+    // Set as one value: as separate date and time, a midnight passing between them would leave
+    // the clock a day out.
+    const DateTime before = utcNow();
+    const ClockSetResult result = clock_.setUtc(*value.utc);
 
     switch (result.outcome) {
         case ClockSetOutcome::Set:
-            ScheduleNextUpdate();
             break;
         case ClockSetOutcome::NotPermitted:
-            desktop_.messageBox(
-                notPermittedMessage(joinPath(files_.programFolder(), "quorvane"), result.detail),
-                kProgramTitle);
-            break;
+            return refuse(
+                notPermittedMessage(joinPath(files_.programFolder(), "quorvane"), result.detail));
         case ClockSetOutcome::Failed:
-            desktop_.messageBox(clockFailedMessage(result.detail), kProgramTitle);
-            break;
+            return refuse(clockFailedMessage(result.detail));
     }
+
+    const ClockSetting setting{cause, *value.utc,
+                               toEpochMilliseconds(*value.utc) - toEpochMilliseconds(before), now,
+                               ReceiverDelayMs};
+    LastClockSetting = setting;
+    logEvent(clockSetLogText(setting));
+    if (cause == ClockSetCause::Button) {
+        notifyUser(*this, clockSetNotice(setting.offsetMs), kNoticeGood);
+    }
+    ScheduleNextUpdate();
+    return setting;
 }
 
 }  // namespace quorvane

@@ -169,6 +169,9 @@ TEST_F(ReceiverDelayMeasuring, MeasuresThirtyBurstsSavesAndUsesTheMedian) {
     f.form.SetComputerClock_Click();
     ASSERT_EQ(f.clock.setCalls.size(), 1u);
     EXPECT_EQ(f.clock.setCalls[0], addMilliseconds(second_, 40 + 152));
+    ASSERT_FALSE(f.log.lines.empty());
+    const std::string logged = f.log.lines.back();
+    EXPECT_EQ(logged.substr(logged.size() - 23), ", receiver delay 152 ms") << logged;
 }
 
 TEST(ReceiverDelayRefusals, SaySoAndChangeNothing) {
