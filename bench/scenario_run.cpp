@@ -227,7 +227,8 @@ private:
             milliseconds(nanoseconds(fix->burstStart) + wallMinusMono - trueBurstStart),
             milliseconds(toEpochMilliseconds(utc) * kMillion - trueNs)};
         samples.push_back(sample);
-        if (scenario_.target && std::fabs(sample.stampLateMs) > kLateStampMs) {
+        if (scenario_.target && scenario_.lineRests &&
+            std::fabs(sample.stampLateMs) > kLateStampMs) {
             char text[200];
             std::snprintf(text, sizeof text,
                           "setting %zu: %.1f ms off, its burst stamp %.1f ms late; the event "

@@ -26,6 +26,11 @@ Scenario measured(const char* key, const char* title, std::vector<std::string> o
     return scenario;
 }
 
+Scenario restless(Scenario scenario) {
+    scenario.lineRests = false;
+    return scenario;
+}
+
 }  // namespace
 
 std::vector<Scenario> allScenarios() {
@@ -57,8 +62,8 @@ std::vector<Scenario> allScenarios() {
         measured("delay-40", "6a. Receiver delay 40 ms (stream of 1.)", kGarminBurst, 40),
         measured("delay-150", "6b. Receiver delay 150 ms (stream of 1.)", kGarminBurst, 150),
         measured("delay-380", "6c. Receiver delay 380 ms (stream of 1.)", kGarminBurst, 380),
-        measured("delay-never-resting", "6d. Line never rests, delay 150 ms (stream of 3.)",
-                 kNeverResting, 150),
+        restless(measured("delay-never-resting",
+                          "6d. Line never rests, delay 150 ms (stream of 3.)", kNeverResting, 150)),
     };
 }
 

@@ -29,6 +29,8 @@ struct Scenario {
     std::optional<Target> target;
     // Settings before and after the program's own "Measure Now", judged against true time.
     bool measureDelay = false;
+    // False where no rest marks a burst's start, so every stamp is late by design.
+    bool lineRests = true;
 };
 
 // The --only key that stands for every scenario that measures the receiver delay.
