@@ -16,6 +16,7 @@
 #include "app/controls.h"
 #include "app/line_setting_items.h"
 #include "clock/clock_setting.h"
+#include "clock/receiver_delay.h"
 #include "platform/date_time.h"
 #include "platform/desktop.h"
 #include "platform/event_log.h"
@@ -249,6 +250,37 @@ public:
     std::optional<ClockSetting> setComputerClock(ClockSetCause cause);
     float GetTimeZoneBias();
     void ScheduleNextUpdate();
+
+    // ---- Receiver delay: clock/receiver_delay*.cpp ----------------------------------------------
+    // At the end of the Comm menu, after a dividing line.
+    MenuItem Menu_Comm_Line{"Menu_Comm_Line", SeparatorLine{}};
+    MenuItem Menu_ReceiverDelay{"Menu_ReceiverDelay", "Receiver Delay"};
+    MenuItem Menu_ReceiverDelay_Measure{"Menu_ReceiverDelay_Measure", "Measure Now"};
+    MenuItem Menu_ReceiverDelay_Zero{"Menu_ReceiverDelay_Zero", "Use 0 ms"};
+    MenuItem Menu_ReceiverDelay_Enter{"Menu_ReceiverDelay_Enter", "Enter..."};
+    // Checked, and shown, only while a delay is in use ("Using 152 ms").
+    MenuItem Menu_ReceiverDelay_Using{"Menu_ReceiverDelay_Using", ""};
+
+    // How long after the instant its fix names the receiver begins a burst, as the receiver file
+    // holds it; none without one. Every setting of the clock adds it.
+    std::optional<int> ReceiverDelayMs;
+    // The measurement under way, if any.
+    std::optional<DelayMeasurement> DelayMeasuring;
+
+    void Menu_ReceiverDelay_Measure_Click();
+    void Menu_ReceiverDelay_Zero_Click();
+    void Menu_ReceiverDelay_Enter_Click();
+    // Reads the file again, so a delay typed into it by hand takes effect.
+    void Menu_ReceiverDelay_Using_Click();
+    // Reads the receiver file into ReceiverDelayMs and the menu; any failure means no delay.
+    void LoadReceiverDelay();
+    // Saves a delay to the receiver file, then reads the file back. The failure's text, or "".
+    std::string UseReceiverDelay(int delayMs);
+    // A running measurement takes a sample from each new burst's fix ...
+    void ReceiverDelay_OnRead();
+    // ... and ends when its time is up.
+    void ReceiverDelay_Tick();
+    std::string receiverFilePath();
 
     // ---- platform, for the rooms ----------------------------------------------------------------
     SystemClock& clock() {

@@ -8,6 +8,7 @@ void Form1::Form_Load() {
     MSPort1 = &serial_;
     MSPort1->onRead = [this](const std::optional<std::string>& value, const ArrivalStamps& stamps) {
         MSPort1_OnRead(value, stamps);
+        ReceiverDelay_OnRead();
     };
     MSPort1->onGone = [this](const std::string& reason) { MSPort1_OnGone(reason); };
 
@@ -28,6 +29,7 @@ void Form1::Form_Load() {
     TrayDelayCount = 3;
     SettingsLoadRequested = true;
     LoadSaveFiles();
+    LoadReceiverDelay();
 
     BalloonTitle = kNoGpsRx;
     BalloonText.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/date_time.h"
 #include "platform/mono_time.h"
@@ -17,6 +18,8 @@ struct ClockSetting {
     DateTime utcSet;            // the value the clock was set to, UTC
     std::int64_t offsetMs = 0;  // value set minus the clock's reading just before: + was slow
     MonoTime at{};              // when it was set, on the monotonic clock
+    // The receiver delay the value includes; none while no receiver file holds one.
+    std::optional<int> receiverDelayMs;
 };
 
 }  // namespace quorvane

@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "clock/clock_messages.h"
 #include "clock/clock_notices.h"
+#include "clock/fix_instant.h"
 
 namespace quorvane {
 
@@ -15,38 +16,6 @@ namespace {
 constexpr std::chrono::seconds kFreshFixLimit{10};
 constexpr double kMillisecondsPerHour = 3'600'000.0;
 
-std::optional<int> twoDigits(const std::string& text) {
-    if (text.size() != 2 || text[0] < '0' || text[0] > '9' || text[1] < '0' || text[1] > '9') {
-        return std::nullopt;
-    }
-    return (text[0] - '0') * 10 + (text[1] - '0');
-}
-
-// GPS time begins in 1980, so 80 to 99 can only be 1980 to 1999: the dates receivers report
-// after a cold start or a week rollover. Reading them as 2080 to 2099 would set the clock
-// decades ahead instead of refusing the fix.
-int fullYear(int twoDigitYear) {
-    return twoDigitYear >= 80 ? 1900 + twoDigitYear : 2000 + twoDigitYear;
-}
-
-// The fix's UTC date and time, taken by meaning; nullopt unless the six fields are two digits
-// each and form a real date and time.
-std::optional<DateTime> fixDateTime(const FixFields& f) {
-    const auto year = twoDigits(f.FixYear), month = twoDigits(f.FixMonth),
-               day = twoDigits(f.FixDay), hour = twoDigits(f.FixHour),
-               minute = twoDigits(f.FixMinute), second = twoDigits(f.FixSecond);
-    if (!year || !month || !day || !hour || !minute || !second) {
-        return std::nullopt;
-    }
-    // A leap second (23:59:60) is set as :59, as the system clock itself counts it.
-    const DateTime value{
-        fullYear(*year), *month, *day, *hour, *minute, *second == 60 ? 59 : *second, 0};
-    if (!isValid(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // The UTC value to set the clock to at `now`, or why there is none.
 struct ClockValue {
     std::optional<DateTime> utc;
@@ -54,7 +23,7 @@ struct ClockValue {
 };
 
 ClockValue clockValueAt(const std::optional<ClockFix>& lastFix, MonoTime now, float biasHours,
-                        const DateTime& earliestFix) {
+                        const DateTime& earliestFix, int receiverDelayMs) {
     if (!lastFix || now - lastFix->burstStart > kFreshFixLimit) {
         return {std::nullopt, noRecentFixMessage(static_cast<int>(kFreshFixLimit.count()))};
     }
@@ -67,11 +36,12 @@ ClockValue clockValueAt(const std::optional<ClockFix>& lastFix, MonoTime now, fl
         return {std::nullopt, earlyFixMessage(*fixTime, earliestFix)};
     }
 
-    // The fix names the second its burst began; the clock is set to the time now. Rounded, not
-    // cut off: that would set the clock half a millisecond behind on average.
+    // The fix names the instant its burst began, less the receiver's delay; the clock is set to
+    // the time now. The age is rounded, not cut off: that would set the clock half a
+    // millisecond behind on average.
     const auto age = std::chrono::round<std::chrono::milliseconds>(now - fix.burstStart);
-    const DateTime utcNow =
-        addMilliseconds(*fixTime, fix.fractionMs + std::max<std::int64_t>(age.count(), 0));
+    const DateTime utcNow = addMilliseconds(
+        *fixTime, fix.fractionMs + std::max<std::int64_t>(age.count(), 0) + receiverDelayMs);
 
     const std::int64_t biasMs = std::llround(static_cast<double>(biasHours) * kMillisecondsPerHour);
     const DateTime local = addMilliseconds(utcNow, -biasMs);
@@ -106,7 +76,8 @@ std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
     }
 
     const MonoTime now = clock_.monotonicNow();
-    const ClockValue value = clockValueAt(LastClockFix, now, GetTimeZoneBias(), EarliestFixDate);
+    const ClockValue value = clockValueAt(LastClockFix, now, GetTimeZoneBias(), EarliestFixDate,
+                                          ReceiverDelayMs.value_or(0));
     if (!value.utc) {
         return refuse(value.refusal);
     }
@@ -124,8 +95,9 @@ std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
             return refuse(clockFailedMessage(result.detail));
     }
 
-    const ClockSetting setting{
-        cause, *value.utc, toEpochMilliseconds(*value.utc) - toEpochMilliseconds(before), now};
+    const ClockSetting setting{cause, *value.utc,
+                               toEpochMilliseconds(*value.utc) - toEpochMilliseconds(before), now,
+                               ReceiverDelayMs};
     LastClockSetting = setting;
     logEvent(clockSetLogText(setting));
     if (cause == ClockSetCause::Button) {

@@ -81,6 +81,7 @@ bool showStatus(Form1& f) {
     f.TimeComputer.setText(formatDisplayDateTime(f.clock().localNow()));
     ageReception(f);
     ageFix(f);
+    f.ReceiverDelay_Tick();
 
     // The window icon, which the tray shows too, follows the fix lamp.
     if (f.TimeValid.fillColor() == LampGreen) {
