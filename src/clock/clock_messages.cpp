@@ -130,9 +130,7 @@ std::string signedSeconds(std::int64_t milliseconds) {
 std::string clockSetLogText(const ClockSetting& setting) {
     return std::string("Clock set (") + causeName(setting.cause) + "): set to " +
            toIsoText(setting.utcSet) + " UTC, off by " + signedSeconds(setting.offsetMs) +
-           (setting.receiverDelayMs
-                ? ", receiver delay " + std::to_string(*setting.receiverDelayMs) + " ms"
-                : std::string());
+           ", receiver delay " + std::to_string(setting.receiverDelayMs.value_or(0)) + " ms";
 }
 
 std::string clockRefusedLogText(ClockSetCause cause, const std::string& message) {

@@ -198,7 +198,7 @@ TEST_F(ClockSettingLog, EachSettingIsLoggedWithItsCauseValueAndOffsetAndKeptAsDa
     ASSERT_EQ(f.log.lines.size(), 1u);
     EXPECT_EQ(f.log.lines[0],
               "2026-12-07T11:59:59.408Z Clock set (button): set to 2026-12-07 12:00:00.250 UTC, "
-              "off by +0.842 s");
+              "off by +0.842 s, receiver delay 0 ms");
     ASSERT_TRUE(f.form.LastClockSetting);
     EXPECT_EQ(f.form.LastClockSetting->offsetMs, 842);
     EXPECT_EQ(f.form.LastClockSetting->utcSet, (DateTime{2026, 12, 7, 12, 0, 0, 250}));
@@ -219,7 +219,7 @@ TEST_F(ClockSettingLog, EachSettingIsLoggedWithItsCauseValueAndOffsetAndKeptAsDa
     EXPECT_EQ(daily->offsetMs, -1250);
     EXPECT_EQ(f.log.lines.back(),
               "2026-12-07T12:00:01.250Z Clock set (daily): set to 2026-12-07 12:00:00.000 UTC, "
-              "off by -1.250 s");
+              "off by -1.250 s, receiver delay 0 ms");
     f.form.setComputerClock(ClockSetCause::AfterStartup);
     EXPECT_NE(f.log.lines.back().find("Clock set (after start-up)"), std::string::npos);
     EXPECT_TRUE(f.tray.messages.empty());

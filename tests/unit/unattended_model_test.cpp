@@ -162,7 +162,7 @@ struct UnattendedRun : ::testing::Test {
     std::string setLine(const char* cause, std::int64_t error) const {
         return logStamp(clock.trueMs) + "Clock set (" + cause + "): set to " +
                toIsoText(fromEpochMilliseconds(clock.trueMs)) + " UTC, off by " +
-               signedSeconds(-error);
+               signedSeconds(-error) + ", receiver delay 0 ms";
     }
     // Twenty minutes around the next local arrival of the scheduled minute.
     Outage aroundTheNextScheduledMinute() const {
