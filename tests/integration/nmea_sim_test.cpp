@@ -145,6 +145,22 @@ TEST(NmeaSimulator, ReadThroughTheComponentItFollowsTheSystemClock) {
     EXPECT_FALSE(fs::exists(fs::symlink_status(sim.link())));
 }
 
+// The system hands the next simulator the pseudo-terminal number of the killed one, so its
+// leftover link points at a device that exists again.
+TEST(NmeaSimulator, StartsAgainAfterBeingKilledAtTheSameLink) {
+    TempPortsFolder folder("sim-killed");
+    Simulator first(folder, 211, {});
+    ASSERT_TRUE(first.waitForLink());
+    first.kill();
+    ASSERT_TRUE(fs::is_symlink(fs::symlink_status(first.link()))) << "a killed run leaves it";
+
+    Simulator second(folder, 211, {});
+    ASSERT_TRUE(second.waitForLink());
+    ::usleep(200000);
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), 0) << "the second simulator gave up";
+    EXPECT_EQ(second.stop(), 0);
+}
+
 TEST(NmeaSimulator, ModesSendWhatTheyName) {
     TempPortsFolder folder("sim-modes");
     std::ofstream(fs::path(folder.path()) / "capture.nmea", std::ios::binary)

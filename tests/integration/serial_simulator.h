@@ -55,6 +55,13 @@ public:
         }
         return status_;
     }
+    // Killed as by a crash or a power cut: no chance to remove its link.
+    int kill() {
+        if (running_) {
+            ::kill(pid_, SIGKILL);
+        }
+        return wait();
+    }
     int wait() {
         if (running_) {
             ::waitpid(pid_, &status_, 0);

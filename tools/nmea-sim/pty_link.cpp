@@ -31,8 +31,11 @@ PtyLink::PtyLink(const fs::path& folder, int number) {
     std::error_code error;
     fs::create_directories(folder, error);
     link_ = folder / ("Com" + std::to_string(number));
-    if (fs::is_symlink(fs::symlink_status(link_, error)) && !fs::exists(link_, error)) {
-        fs::remove(link_, error);  // left behind by a run that was killed
+    // Left behind by a run that was killed: its pseudo-terminal is gone, or is the one just
+    // handed to us (the system reuses their numbers), so no other simulator can be using it.
+    if (fs::is_symlink(fs::symlink_status(link_, error)) &&
+        (!fs::exists(link_, error) || fs::read_symlink(link_, error) == fs::path(slaveName_))) {
+        fs::remove(link_, error);
     }
     fs::create_symlink(slaveName_, link_, error);
     if (error) {
