@@ -57,6 +57,7 @@ void Form1::buildMenus() {
          {&Menu_Port, &Menu_Baud, &Menu_Parity, &Menu_Flow, &Menu_DataBits, &Menu_Stop}) {
         Menu_Comm.appendItem(*group);
     }
+    Menu_Comm.appendItem(KeepTimeBetweenSettings);
 #define QUORVANE_APPEND(item, caption, checked) group->appendItem(item);
     MenuItem* group = &Menu_Baud;
     QUORVANE_BAUD_ITEMS(QUORVANE_APPEND)
@@ -82,6 +83,7 @@ void Form1::wireHandlers() {
     TimeSyncOnStartup.onClick = [this] { TimeSyncOnStartup_Click(); };
     StartUpDelayEnabled.onClick = [this] { StartUpDelayEnabled_Click(); };
     Menu_NoDelay.onClick = [this] { Menu_NoDelay_Click(); };
+    KeepTimeBetweenSettings.onClick = [this] { KeepTimeBetweenSettings_Click(); };
     MenuMinimize.onClick = [this] { MenuMinimize_Click(); };
     MenuExit.onClick = [this] { MenuExit_Click(); };
 #define QUORVANE_WIRE(item, caption, checked) item.onClick = [this] { item##_Click(); };

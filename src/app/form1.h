@@ -15,6 +15,8 @@
 
 #include "app/controls.h"
 #include "app/line_setting_items.h"
+#include "clock/drift_learner.h"
+#include "clock/drift_trimmer.h"
 #include "platform/date_time.h"
 #include "platform/desktop.h"
 #include "platform/event_log.h"
@@ -235,6 +237,26 @@ public:
     void SetComputerClock_Click();
     float GetTimeZoneBias();
     void ScheduleNextUpdate();
+
+    // ---- keeping time between settings (clock/drift_*, settings/drift_file*) ---------------
+    MenuItem KeepTimeBetweenSettings{"KeepTimeBetweenSettings", "Keep Time Between Settings"};
+    DriftLearner Drift;
+    DriftTrimmer DriftTrim;
+    // Why the rate is not trimmed though the option is on; empty when it is, or may be.
+    std::string DriftTrimNote;
+    // Another program keeping the clock is said once a run.
+    bool DriftToldDisciplined = false;
+    void KeepTimeBetweenSettings_Click();
+    // Start-up: the option and the estimates from the drift file, then the rate trimmed.
+    void LoadDriftFile();
+    void SaveDriftFile();
+    std::string driftFilePath();
+    // After every successful setting: offsetMs is the value set minus the clock's reading
+    // just before, utcSet the UTC value set.
+    void learnDrift(std::int64_t offsetMs, const DateTime& utcSet);
+    // Brings the clock's rate in line with the option and the drift learned, and says what
+    // stands in the way: in a box when the user just asked, else in a notification.
+    void followDrift(bool userAsked);
 
     // ---- platform, for the rooms ----------------------------------------------------------------
     SystemClock& clock() {

@@ -27,6 +27,7 @@ void Form1::Form_Load() {
     TrayDelayCount = 3;
     SettingsLoadRequested = true;
     LoadSaveFiles();
+    LoadDriftFile();
 
     BalloonTitle = kNoGpsRx;
     BalloonText.clear();

@@ -83,10 +83,12 @@ void Form1::SetComputerClock_Click() {
     // One call with the whole value: set as separate date and time, a midnight passing between
     // them would leave the clock a day out. Going back with the same bias also keeps the
     // daylight state of the moment from shifting what is set.
+    const DateTime reading = this->utcNow();
     const ClockSetResult result = clock_.setUtc(addMilliseconds(local, biasMs));
 
     switch (result.outcome) {
         case ClockSetOutcome::Set:
+            learnDrift(toEpochMilliseconds(utcNow) - toEpochMilliseconds(reading), utcNow);
             ScheduleNextUpdate();
             break;
         case ClockSetOutcome::NotPermitted:

@@ -18,7 +18,8 @@ TEST(Form1Model, MenuBarHoldsEveryMenuInOrderWithItsInitialMarks) {
     EXPECT_EQ(f.form.Menu_Port_Number.count(), 1u);
     EXPECT_EQ(f.form.Menu_Port_Number[0].caption(), "None/Reset");
     EXPECT_EQ(f.form.Menu_Baud.items().size(), 16u);
-    EXPECT_EQ(f.form.Menu_Comm.items().size(), 6u);
+    // The six line-setting menus, then "Keep Time Between Settings".
+    EXPECT_EQ(f.form.Menu_Comm.items().size(), 7u);
 
     // The marks a first run starts with.
     EXPECT_TRUE(f.form.DisplayFeet.checked());
