@@ -37,8 +37,8 @@ std::string observationText(const DriftObservation& seen, const DriftLearner& le
     const std::string over = " ppm over " + fixed(seen.hours, 1) + " h";
     const std::string estimate = "Drift estimate " + fixed(seen.estimatePpm, 2) + over;
     const std::string learned =
-        learner.driftPpm() ? "; drift " + fixed(*learner.driftPpm(), 2) + " ppm from " +
-                                 std::to_string(learner.estimates().size()) + " estimates"
+        learner.driftPpm() ? "; drift learned " + fixed(*learner.driftPpm(), 2) + " ppm, " +
+                                 std::to_string(learner.estimates().size()) + " estimates kept"
                            : std::string();
     switch (seen.kind) {
         case Kind::First:
@@ -53,7 +53,7 @@ std::string observationText(const DriftObservation& seen, const DriftLearner& le
         case Kind::Implausible:
             return estimate + " ignored: beyond 500 ppm, the clock was changed by other means";
         case Kind::FarOff:
-            return estimate + " ignored: far from the drift learned" + learned;
+            return estimate + " ignored: far from the median of those kept" + learned;
         case Kind::Replaced:
             return estimate + " agrees with the estimates before it: the drift has changed" +
                    learned;
@@ -70,8 +70,8 @@ void Form1::KeepTimeBetweenSettings_Click() {
 }
 
 void Form1::learnDrift(std::int64_t offsetMs, const DateTime& utcSet) {
-    const ClockSettingRecord setting{offsetMs, toEpochMilliseconds(utcSet),
-                                     DriftTrim.trimInForce(), DriftTrim.steady()};
+    const ClockSettingRecord setting{offsetMs, toEpochMilliseconds(utcSet), DriftTrim.trimInForce(),
+                                     DriftTrim.steady()};
     const DriftObservation seen = Drift.observe(setting);
     if (const std::string text = observationText(seen, Drift); !text.empty()) {
         logEvent(text);
@@ -99,15 +99,15 @@ void Form1::followDrift(bool userAsked) {
             DriftTrimNote = "another program keeps the clock";
             if (!DriftToldDisciplined) {
                 DriftToldDisciplined = true;
-                tell = "Another program keeps this computer's clock, so Quorvane leaves the "
-                       "clock's rate alone and only sets the clock.";
+                tell =
+                    "Another program keeps this computer's clock, so Quorvane leaves the "
+                    "clock's rate alone and only sets the clock.";
             }
             break;
         case TrimResult::Kind::NotPermitted:
             DriftTrimNote = "no right to trim the clock's rate";
             tell = "Quorvane could not trim the clock's rate to keep time between settings.\n\n" +
-                   notPermittedMessage(joinPath(files_.programFolder(), "quorvane"),
-                                       result.detail);
+                   notPermittedMessage(joinPath(files_.programFolder(), "quorvane"), result.detail);
             break;
         case TrimResult::Kind::Failed:
             DriftTrimNote = "the system refused to trim the clock's rate";

@@ -10,9 +10,16 @@ namespace {
 
 constexpr double kMsPerHour = 3'600'000.0;
 
-bool agree(const std::vector<double>& values) {
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    return *high - *low <= DriftLearner::kFarOffPpm;
+bool agree(const std::vector<DriftEstimate>& values) {
+    const auto [low, high] = std::minmax_element(
+        values.begin(), values.end(),
+        [](const DriftEstimate& a, const DriftEstimate& b) { return a.ppm < b.ppm; });
+    return high->ppm - low->ppm <= DriftLearner::kFarOffPpm;
+}
+
+bool usable(const DriftEstimate& e) {
+    return std::abs(e.ppm) <= DriftLearner::kImplausiblePpm &&
+           e.hours >= DriftLearner::kShortestIntervalHours && std::isfinite(e.hours);
 }
 
 }  // namespace
@@ -58,9 +65,10 @@ DriftObservation DriftLearner::observe(const ClockSettingRecord& setting) {
         seen.kind = DriftObservation::Kind::Implausible;
         return seen;
     }
-    const std::optional<double> learned = driftPpm();
-    if (learned && std::abs(seen.estimatePpm - *learned) > kFarOffPpm) {
-        farOff_.push_back(seen.estimatePpm);
+    const DriftEstimate found{seen.estimatePpm, seen.hours};
+    const std::optional<double> median = medianPpm();
+    if (median && std::abs(found.ppm - *median) > kFarOffPpm) {
+        farOff_.push_back(found);
         if (!agree(farOff_)) {
             // A run of agreeing far-off estimates starts again with this one.
             farOff_.erase(farOff_.begin(), farOff_.end() - 1);
@@ -75,31 +83,48 @@ DriftObservation DriftLearner::observe(const ClockSettingRecord& setting) {
         return seen;
     }
     farOff_.clear();
-    estimates_.push_back(seen.estimatePpm);
-    while (estimates_.size() > kKept) {
-        estimates_.pop_front();
-    }
+    keep(found);
     seen.kind = DriftObservation::Kind::Accepted;
     return seen;
 }
 
+void DriftLearner::keep(const DriftEstimate& estimate) {
+    estimates_.push_back(estimate);
+    while (estimates_.size() > kKept) {
+        estimates_.pop_front();
+    }
+}
+
 std::optional<double> DriftLearner::driftPpm() const {
+    double weighted = 0, hours = 0;
+    for (auto it = estimates_.rbegin(); it != estimates_.rend() && hours < kValueSpanHours; ++it) {
+        weighted += it->ppm * it->hours;
+        hours += it->hours;
+    }
+    if (!(hours > 0)) {
+        return std::nullopt;
+    }
+    return weighted / hours;
+}
+
+std::optional<double> DriftLearner::medianPpm() const {
     if (estimates_.empty()) {
         return std::nullopt;
     }
-    return medianOf({estimates_.begin(), estimates_.end()});
+    std::vector<double> values;
+    for (const DriftEstimate& e : estimates_) {
+        values.push_back(e.ppm);
+    }
+    return medianOf(values);
 }
 
-void DriftLearner::restore(const std::vector<double>& estimates) {
+void DriftLearner::restore(const std::vector<DriftEstimate>& estimates) {
     estimates_.clear();
     farOff_.clear();
-    for (double value : estimates) {
-        if (std::abs(value) <= kImplausiblePpm) {
-            estimates_.push_back(value);
+    for (const DriftEstimate& e : estimates) {
+        if (usable(e)) {
+            keep(e);
         }
-    }
-    while (estimates_.size() > kKept) {
-        estimates_.pop_front();
     }
 }
 

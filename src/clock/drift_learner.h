@@ -14,10 +14,18 @@ namespace quorvane {
 
 // One successful clock setting, as the learner needs it.
 struct ClockSettingRecord {
-    std::int64_t offsetMs = 0;   // the value set minus the clock's reading just before
-    std::int64_t utcSetMs = 0;   // the UTC value set, milliseconds since 1970: true time
-    double trimPpm = 0;          // the trim in force since the previous setting
-    bool trimSteady = true;      // false when the trim changed between the two settings
+    std::int64_t offsetMs = 0;  // the value set minus the clock's reading just before
+    std::int64_t utcSetMs = 0;  // the UTC value set, milliseconds since 1970: true time
+    double trimPpm = 0;         // the trim in force since the previous setting
+    bool trimSteady = true;     // false when the trim changed between the two settings
+};
+
+// One interval's estimate and the interval's length.
+struct DriftEstimate {
+    double ppm = 0;
+    double hours = 0;
+
+    friend bool operator==(const DriftEstimate&, const DriftEstimate&) = default;
 };
 
 // What one setting taught.
@@ -36,8 +44,11 @@ struct DriftObservation {
     double hours = 0;        // the interval measured
 };
 
-// Learns the drift from successive settings: each interval long enough gives one estimate;
-// the learned drift is the median of the newest few.
+// Learns the drift from successive settings: each interval long enough gives one estimate.
+// The median of the newest few decides which estimates count; the drift trimmed is the mean of
+// the newest day's worth of them, each weighted by its interval. A median of seven lags days
+// behind an ageing crystal, and a short interval catches only part of the day's warm-cold
+// swing; a day of intervals averages the swing out and follows the ageing.
 class DriftLearner {
 public:
     static constexpr double kShortestIntervalHours = 6;
@@ -47,25 +58,29 @@ public:
     static constexpr std::size_t kKept = 7;
     // This many far-off estimates in a row, agreeing among themselves, replace the history.
     static constexpr std::size_t kAgreeingToReplace = 3;
+    static constexpr double kValueSpanHours = 24;
 
     // The estimate one interval gives; nullopt for an interval of no length.
-    static std::optional<double> estimate(std::int64_t offsetMs, double intervalMs,
-                                          double trimPpm);
+    static std::optional<double> estimate(std::int64_t offsetMs, double intervalMs, double trimPpm);
 
     DriftObservation observe(const ClockSettingRecord& setting);
 
-    // The median of the estimates kept; nullopt before the first.
+    // The drift learned; nullopt before the first estimate.
     std::optional<double> driftPpm() const;
-    const std::deque<double>& estimates() const { return estimates_; }
-    // Replaces what was learned (from the file); out-of-range values are dropped.
-    void restore(const std::vector<double>& estimates);
+    // The median of the estimates kept, against which a new one is judged.
+    std::optional<double> medianPpm() const;
+    const std::deque<DriftEstimate>& estimates() const { return estimates_; }
+    // Replaces what was learned (from the file); values out of range are dropped.
+    void restore(const std::vector<DriftEstimate>& estimates);
     // Forgets the previous setting, so the next one starts a fresh interval.
     void forgetPreviousSetting() { previousUtcMs_.reset(); }
 
 private:
     std::optional<std::int64_t> previousUtcMs_;
-    std::deque<double> estimates_;
-    std::vector<double> farOff_;
+    void keep(const DriftEstimate& estimate);
+
+    std::deque<DriftEstimate> estimates_;
+    std::vector<DriftEstimate> farOff_;
 };
 
 double medianOf(std::vector<double> values);

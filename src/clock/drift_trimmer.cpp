@@ -27,8 +27,7 @@ void DriftTrimmer::start(SystemClock& clock) {
     trimmedByUs_ = false;
 }
 
-TrimResult DriftTrimmer::follow(SystemClock& clock, bool keepTime,
-                                std::optional<double> driftPpm) {
+TrimResult DriftTrimmer::follow(SystemClock& clock, bool keepTime, std::optional<double> driftPpm) {
     std::optional<double> target;
     if (keepTime && driftPpm) {
         target = trimFor(*driftPpm);

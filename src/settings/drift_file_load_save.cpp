@@ -16,17 +16,18 @@ void Form1::LoadDriftFile() {
         values = {};
     }
     KeepTimeBetweenSettings.setChecked(values.keepTime);
-    Drift.restore(values.estimatesPpm);
+    Drift.restore(values.estimates);
     DriftTrim.start(clock_);
     followDrift(false);
 }
 
 void Form1::SaveDriftFile() {
-    const std::deque<double>& kept = Drift.estimates();
+    const std::deque<DriftEstimate>& kept = Drift.estimates();
     try {
-        files_.replaceWhole(driftFilePath(),
-                            formatDriftFile({KeepTimeBetweenSettings.checked(),
-                                             std::vector<double>(kept.begin(), kept.end())}));
+        files_.replaceWhole(
+            driftFilePath(),
+            formatDriftFile({KeepTimeBetweenSettings.checked(),
+                             std::vector<DriftEstimate>(kept.begin(), kept.end())}));
     } catch (const std::exception& error) {
         // The file only remembers; the option still works for this run.
         logEvent(std::string("Could not save ") + kDriftFileName + ": " + error.what());

@@ -29,7 +29,8 @@ protected:
         const DateTime truth = addMilliseconds(f.clock.local, -aheadMs);
         f.form.LastClockFix = ClockFix{{two(truth.hour), two(truth.minute), two(truth.second),
                                         two(truth.day), two(truth.month), two(truth.year % 100)},
-                                       truth.millisecond, f.clock.mono};
+                                       truth.millisecond,
+                                       f.clock.mono};
         f.form.SetComputerClock_Click();
         f.clock.local = truth;  // the clock now runs from the value set
     }
@@ -55,7 +56,7 @@ TEST_F(DriftKeeping, TheOptionSitsInTheCommMenuOffAndIsKeptInItsOwnFile) {
     EXPECT_TRUE(f.form.KeepTimeBetweenSettings.checked());
     EXPECT_EQ(parseDriftFile(f.files.files[driftPath()]), (DriftFileValues{true, {}}));
     EXPECT_FALSE(f.files.files.count(f.settingsPath()));  // the settings file is not touched
-    EXPECT_TRUE(f.clock.frequencyCalls.empty());           // nothing learned, nothing trimmed
+    EXPECT_TRUE(f.clock.frequencyCalls.empty());          // nothing learned, nothing trimmed
 }
 
 TEST_F(DriftKeeping, LearnsFromSettingsAndTrimsTheRateAgainstTheDrift) {
@@ -73,7 +74,7 @@ TEST_F(DriftKeeping, LearnsFromSettingsAndTrimsTheRateAgainstTheDrift) {
         });
     };
     EXPECT_TRUE(logged("Drift estimate 10.00 ppm over 24.0 h"));
-    EXPECT_EQ(parseDriftFile(f.files.files[driftPath()]).estimatesPpm.size(), 1u);
+    EXPECT_EQ(parseDriftFile(f.files.files[driftPath()]).estimates.size(), 1u);
 
     // Trimmed, the clock is found right: the untrimmed drift stays 10 ppm, no new trim.
     setAfter(hours(24), 0);
@@ -85,19 +86,18 @@ TEST_F(DriftKeeping, LearnsFromSettingsAndTrimsTheRateAgainstTheDrift) {
     EXPECT_EQ(f.clock.frequencyCalls.back(), 0);
     setAfter(hours(24), 864);
     EXPECT_EQ(f.clock.frequencyCalls.size(), 2u);
-    EXPECT_EQ(f.form.KeepTimeBetweenSettings.toolTip().rfind("Drift 10.0 ppm, not trimmed", 0),
-              0u);
+    EXPECT_EQ(f.form.KeepTimeBetweenSettings.toolTip().rfind("Drift 10.0 ppm, not trimmed", 0), 0u);
 }
 
 TEST_F(DriftKeeping, StartUpTrimsWhatWasLearnedUnlessSomethingStandsInTheWay) {
-    loadWith(DriftFileValues{true, {-20, -21, -19}});
+    loadWith(DriftFileValues{true, {{-21, 12}, {-20, 24}, {-19, 24}}});
     ASSERT_EQ(f.clock.frequencyCalls.size(), 1u);
-    EXPECT_NEAR(f.clock.frequencyCalls[0], 20, 1e-9);
+    EXPECT_NEAR(f.clock.frequencyCalls[0], 19, 1e-9);  // the newest day's estimate
 
     // Another program keeps the clock: the rate is left alone, said once, in a notification.
     FormFixture other;
     other.clock.disciplineState = {true, false, true, 3.5};
-    other.files.files[driftPath()] = formatDriftFile({true, {-20}});
+    other.files.files[driftPath()] = formatDriftFile({true, {{-20, 24}}});
     other.load();
     other.form.KeepTimeBetweenSettings.click();
     other.form.KeepTimeBetweenSettings.click();
@@ -108,7 +108,7 @@ TEST_F(DriftKeeping, StartUpTrimsWhatWasLearnedUnlessSomethingStandsInTheWay) {
     // No right: a notification at start-up, a box when the user turns the option on.
     FormFixture refused;
     refused.clock.frequencyResult = {ClockSetOutcome::NotPermitted, "Operation not permitted"};
-    refused.files.files[driftPath()] = formatDriftFile({true, {-20}});
+    refused.files.files[driftPath()] = formatDriftFile({true, {{-20, 24}}});
     refused.load();
     ASSERT_EQ(refused.tray.messages.size(), 1u);
     EXPECT_NE(refused.tray.messages[0].text.find("cap_sys_time"), std::string::npos);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "clock/drift_learner.h"
 #include "clock/drift_trimmer.h"
 
@@ -43,12 +45,12 @@ struct Feed {
     DriftObservation after(double driftPpm, std::int64_t intervalMs = kDayMs, double trim = 0) {
         utcMs += intervalMs;
         const auto offset =
-            static_cast<std::int64_t>(-(driftPpm + trim) * 1e-6 * static_cast<double>(intervalMs));
+            std::llround(-(driftPpm + trim) * 1e-6 * static_cast<double>(intervalMs));
         return learner.observe({offset, utcMs, trim, true});
     }
 };
 
-TEST(DriftLearning, TakesTheMedianOfTheNewestAndKeepsOutWhatCannotBeDrift) {
+TEST(DriftLearning, KeepsOutWhatCannotBeDriftAndTrimsByTheNewestDay) {
     using Kind = DriftObservation::Kind;
     Feed feed;
     EXPECT_EQ(feed.learner.observe({0, feed.utcMs, 0, true}).kind, Kind::First);
@@ -57,26 +59,29 @@ TEST(DriftLearning, TakesTheMedianOfTheNewestAndKeepsOutWhatCannotBeDrift) {
     // Fewer than 6 hours since the previous setting: no estimate, but the interval restarts.
     EXPECT_EQ(feed.after(30, 6 * kHourMs - 1).kind, Kind::TooSoon);
     EXPECT_EQ(feed.after(30, 6 * kHourMs).kind, Kind::Accepted);
-    for (double ppm : {31.0, 29.0, 33.0}) {
-        EXPECT_EQ(feed.after(ppm).kind, Kind::Accepted);
-    }
-    EXPECT_NEAR(*feed.learner.driftPpm(), 30.5, 0.01);  // median of 29, 30, 31, 33
+    // Short intervals are weighed by their length until a day is covered: 6 h of 30 ppm and
+    // 12 h of 27, then a day of 33 ppm alone.
+    EXPECT_EQ(feed.after(27, 12 * kHourMs).kind, Kind::Accepted);
+    EXPECT_NEAR(*feed.learner.driftPpm(), 28, 0.01);
+    EXPECT_EQ(feed.after(33).kind, Kind::Accepted);
+    EXPECT_NEAR(*feed.learner.driftPpm(), 33, 0.01);
+    EXPECT_NEAR(*feed.learner.medianPpm(), 30, 0.01);
 
-    // Beyond 500 ppm, or far from the rest: left out, the median unmoved.
+    // Beyond 500 ppm, or far from the median of those kept: left out, nothing moves.
     EXPECT_EQ(feed.after(900).kind, Kind::Implausible);
     EXPECT_EQ(feed.after(-60).kind, Kind::FarOff);
-    EXPECT_EQ(feed.after(45).kind, Kind::FarOff);
-    EXPECT_NEAR(*feed.learner.driftPpm(), 30.5, 0.01);
+    EXPECT_EQ(feed.after(36).kind, Kind::FarOff);
+    EXPECT_NEAR(*feed.learner.driftPpm(), 33, 0.01);
     // Measured under a trim that changed meanwhile: no estimate either.
     feed.utcMs += kDayMs;
     EXPECT_EQ(feed.learner.observe({0, feed.utcMs, -30, false}).kind, Kind::TrimChanged);
 
-    // A trimmed clock still teaches the untrimmed drift; only the newest seven count.
+    // A trimmed clock still teaches the untrimmed drift; only the newest seven are kept.
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(feed.after(28, kDayMs, -30).kind, Kind::Accepted);
     }
     EXPECT_EQ(feed.learner.estimates().size(), 7u);
-    EXPECT_NEAR(*feed.learner.driftPpm(), 28, 0.01);
+    EXPECT_NEAR(*feed.learner.medianPpm(), 28, 0.01);
 
     // The drift really changed (the machine moved): three agreeing estimates take over.
     EXPECT_EQ(feed.after(12).kind, Kind::FarOff);

@@ -137,8 +137,8 @@ ClockSetResult PosixClock::setFrequencyPpm(double ppm) {
     }
     timex change{};
     change.modes = ADJ_FREQUENCY;
-    change.freq = std::lround(std::clamp(ppm, -kLargestFrequencyPpm, kLargestFrequencyPpm) *
-                              kFrequencyScale);
+    change.freq =
+        std::lround(std::clamp(ppm, -kLargestFrequencyPpm, kLargestFrequencyPpm) * kFrequencyScale);
     if (::adjtimex(&change) < 0) {
         return fromErrno(errno);
     }

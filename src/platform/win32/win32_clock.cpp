@@ -139,8 +139,7 @@ ClockSetResult Win32Clock::setFrequencyPpm(double ppm) {
     const double trim = std::clamp(ppm, -kLargestFrequencyPpm, kLargestFrequencyPpm);
     const auto adjustment =
         static_cast<std::uint32_t>(std::llround(increment * (1.0 + trim * 1e-6)));
-    if (const std::uint32_t error = calls_.setTimeAdjustment(adjustment, trim == 0);
-        error != 0) {
+    if (const std::uint32_t error = calls_.setTimeAdjustment(adjustment, trim == 0); error != 0) {
         return refused(error);
     }
     return {ClockSetOutcome::Set, ""};
