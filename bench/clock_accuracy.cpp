@@ -27,7 +27,8 @@ time at that moment. It never sets the clock.
 
 Usage: clock_accuracy [options]
   --settings N     settings to record per scenario (default 200, one a second)
-  --only KEY,...   run only these scenarios (keys below)
+  --only KEY,...   run only these scenarios (keys below; receiver-delay: the four
+                   that measure the receiver delay, each with --settings before and after)
   --simulator P    the nmea-sim program (default: nmea-sim beside this program)
   --port N         the ComN number the simulator takes (default 240)
   --seed N         seed of the random moments (default 1)
@@ -127,7 +128,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     std::vector<ScenarioOutcome> outcomes;
     for (const Scenario& scenario : allScenarios()) {
-        if (!only.empty() && !listed(only, scenario.key)) {
+        const bool chosen = listed(only, scenario.key) ||
+                            (scenario.measureDelay && listed(only, kReceiverDelayGroup));
+        if (!only.empty() && !chosen) {
             continue;
         }
         std::cerr << "running " << scenario.key << ": " << config.settings << " settings, "

@@ -10,6 +10,7 @@ struct Sample {
     double errorMs;          // value set − (true time − burst delay)
     double uncompensatedMs;  // the same for the fix's whole second, set unchanged
     double stampLateMs;      // the fix's burst stamp after the burst's true start
+    double trueErrorMs;      // value set − true time: what the user gets
 };
 
 // Median of the signed values (its sign tells ahead or behind); 95th percentile (nearest rank)

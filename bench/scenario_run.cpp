@@ -66,7 +66,8 @@ public:
           random_(config.seed),
           port_(portsFolder, [] { return std::vector<std::string>{}; }),
           clock_([this](const DateTime& utc, std::int64_t trueNs) { record(utc, trueNs); }),
-          form_(FormPlatform{port_, tray_, balloon_, clock_, randomSource_, files_, desktop_, log_}) {
+          form_(
+              FormPlatform{port_, tray_, balloon_, clock_, randomSource_, files_, desktop_, log_}) {
         // The program's own heartbeat: a default (coarse) 1000 ms timer.
         heartbeat_.setInterval(1000);
         QObject::connect(&heartbeat_, &QTimer::timeout, [this] { tick(); });
@@ -100,8 +101,10 @@ public:
             return result_;
         }
         heartbeat_.start();
-        const auto allowedMs =
-            static_cast<int>(std::min<std::size_t>(config_.settings * 1500 + 30'000, 86'400'000));
+        // Twice the settings, and the measurement's 40 s at most, where the delay is measured.
+        const std::size_t phases = scenario_.measureDelay ? 2 : 1;
+        const auto allowedMs = static_cast<int>(std::min<std::size_t>(
+            phases * config_.settings * 1500 + 30'000 + (phases - 1) * 45'000, 86'400'000));
         QTimer::singleShot(allowedMs, &loop_, [this] {
             result_.problems.push_back("ran out of time");
             loop_.quit();
@@ -133,6 +136,9 @@ private:
             result_.problems.push_back("a scheduled tick set nothing");
         }
         takeMessages("a tick");
+        if (phase_ == Phase::Measuring && !form_.DelayMeasuring) {
+            measured();
+        }
         if (!collecting_ && ++ticks_ >= kWarmUpTicks && form_.TimeValid.fillColor() == LampGreen) {
             collecting_ = true;
             watch_.start();
@@ -143,18 +149,40 @@ private:
     }
 
     void press() {
-        const std::size_t before = result_.samples.size();
+        const std::size_t before = result_.samples.size() + result_.before.size();
         if (button_ != nullptr) {
             button_->click();
         } else {
             form_.SetComputerClock_Click();
         }
-        if (result_.samples.size() == before) {
+        if (result_.samples.size() + result_.before.size() == before) {
             result_.problems.push_back(form_.TimeValid.fillColor() == LampGreen
                                            ? "SET TIME set nothing"
                                            : "SET TIME found the fix lamp red");
         }
         takeMessages("SET TIME");
+        if (phase_ == Phase::Measuring) {
+            // The program's own path: the menu item, the question answered OK, its bursts.
+            form_.Menu_ReceiverDelay_Measure.click();
+            takeMessages("Measure Now");
+            return;
+        }
+        schedulePress();
+    }
+
+    // "Measure Now" has ended: its result, then the settings after it.
+    void measured() {
+        for (const auto& notice : desktop_.notices) {
+            result_.measurement += notice.text;
+        }
+        desktop_.notices.clear();
+        if (!form_.ReceiverDelayMs) {
+            result_.problems.push_back("Measure Now gave no delay: \"" + result_.measurement +
+                                       "\"");
+            loop_.quit();
+            return;
+        }
+        phase_ = Phase::After;
         schedulePress();
     }
 
@@ -176,10 +204,12 @@ private:
     }
 
     void record(const DateTime& utc, std::int64_t trueNs) {
-        if (!collecting_) {
-            result_.problems.push_back("a setting during warm-up");
+        if (!collecting_ || phase_ == Phase::Measuring) {
+            result_.problems.push_back(collecting_ ? "a setting while measuring"
+                                                   : "a setting during warm-up");
             return;
         }
+        std::vector<Sample>& samples = phase_ == Phase::Before ? result_.before : result_.samples;
         const std::int64_t wallMinusMono = wallNowNs() - nanoseconds(MonoClock::now());
         const std::optional<ClockFix>& fix = form_.LastClockFix;
         const std::optional<std::int64_t> whole =
@@ -194,19 +224,25 @@ private:
         const Sample sample{
             milliseconds(toEpochMilliseconds(utc) * kMillion - reference),
             milliseconds(*whole - reference),
-            milliseconds(nanoseconds(fix->burstStart) + wallMinusMono - trueBurstStart)};
-        result_.samples.push_back(sample);
-        if (scenario_.target && std::fabs(sample.stampLateMs) > kLateStampMs) {
+            milliseconds(nanoseconds(fix->burstStart) + wallMinusMono - trueBurstStart),
+            milliseconds(toEpochMilliseconds(utc) * kMillion - trueNs)};
+        samples.push_back(sample);
+        if (scenario_.target && scenario_.lineRests &&
+            std::fabs(sample.stampLateMs) > kLateStampMs) {
             char text[200];
             std::snprintf(text, sizeof text,
                           "setting %zu: %.1f ms off, its burst stamp %.1f ms late; the event "
                           "loop's longest hold-up in the 2 s before: %.1f ms",
-                          result_.samples.size(), sample.errorMs, sample.stampLateMs,
+                          samples.size(), sample.errorMs, sample.stampLateMs,
                           watch_.longestWithin(std::chrono::milliseconds(2000)));
             result_.problems.push_back(text);
         }
-        if (result_.samples.size() >= config_.settings) {
-            loop_.quit();
+        if (samples.size() >= config_.settings) {
+            if (phase_ == Phase::Before) {
+                phase_ = Phase::Measuring;  // press() starts it once this setting is done
+            } else {
+                loop_.quit();
+            }
         }
     }
 
@@ -217,10 +253,15 @@ private:
         desktop_.messages.clear();
     }
 
+    // Where the receiver delay is measured: settings without it, the measurement, settings
+    // with it. Elsewhere only the last.
+    enum class Phase { Before, Measuring, After };
+
     const Scenario& scenario_;
     const RunConfig& config_;
     std::mt19937 random_;
     RunResult result_;
+    Phase phase_ = scenario_.measureDelay ? Phase::Before : Phase::After;
     bool collecting_ = false;
     int ticks_ = 0;
 

@@ -22,6 +22,10 @@ struct RunConfig {
 
 struct RunResult {
     std::vector<Sample> samples;
+    // Where the scenario measures the receiver delay: the settings before it, and what
+    // "Measure Now" reported. The settings after it are `samples`.
+    std::vector<Sample> before;
+    std::string measurement;
     // Each trigger that set nothing, each message the window showed, and each setting whose
     // burst stamp was more than 10 ms late, in words.
     std::vector<std::string> problems;

@@ -9,6 +9,28 @@ namespace {
 const std::vector<std::string> kGarminBurst{
     "--sentences", "GGA,GSA,GSV,RMC,PGRMZ,PGRMF", "--satellites", "9", "--fraction", ""};
 
+// Eight satellites and $GPTXT filling to 995 ms: 6 ms of quiet, under three characters.
+const std::vector<std::string> kNeverResting{"--sentences",  "GGA,GSA,GSV,RMC,PGRMZ,PGRMF",
+                                             "--satellites", "8",
+                                             "--fraction",   "",
+                                             "--fill-ms",    "995"};
+
+// After a measurement the clock is to be this close to true time.
+constexpr Target kMeasuredTarget{2, 10};
+
+Scenario measured(const char* key, const char* title, std::vector<std::string> options,
+                  int delayMs) {
+    Scenario scenario{key,     title, std::move(options),       4800,
+                      delayMs, 0,     Trigger::BeforeNextBurst, kMeasuredTarget};
+    scenario.measureDelay = true;
+    return scenario;
+}
+
+Scenario restless(Scenario scenario) {
+    scenario.lineRests = false;
+    return scenario;
+}
+
 }  // namespace
 
 std::vector<Scenario> allScenarios() {
@@ -23,16 +45,8 @@ std::vector<Scenario> allScenarios() {
          0,
          Trigger::BeforeNextBurst,
          Target{5, 15}},
-        // Eight satellites and $GPTXT filling to 995 ms: 6 ms of quiet, under three characters.
-        {"never-resting-4800",
-         "3. 4800 Bd, line never rests (995 ms burst)",
-         {"--sentences", "GGA,GSA,GSV,RMC,PGRMZ,PGRMF", "--satellites", "8", "--fraction", "",
-          "--fill-ms", "995"},
-         4800,
-         150,
-         0,
-         Trigger::BeforeNextBurst,
-         std::nullopt},
+        {"never-resting-4800", "3. 4800 Bd, line never rests (995 ms burst)", kNeverResting, 4800,
+         150, 0, Trigger::BeforeNextBurst, std::nullopt},
         {"fraction-4800",
          "4. 4800 Bd, hhmmss.50 sent at +500 ms +100 ms",
          {"--mode", "nmea", "--fraction", "50"},
@@ -45,6 +59,11 @@ std::vector<Scenario> allScenarios() {
          0, Trigger::RandomMoment, Target{10, 25}},
         {"scheduled-minute", "5b. Scheduled minute, status timer tick (stream of 1.)", kGarminBurst,
          4800, 150, 0, Trigger::ScheduledMinute, Target{10, 25}},
+        measured("delay-40", "6a. Receiver delay 40 ms (stream of 1.)", kGarminBurst, 40),
+        measured("delay-150", "6b. Receiver delay 150 ms (stream of 1.)", kGarminBurst, 150),
+        measured("delay-380", "6c. Receiver delay 380 ms (stream of 1.)", kGarminBurst, 380),
+        restless(measured("delay-never-resting",
+                          "6d. Line never rests, delay 150 ms (stream of 3.)", kNeverResting, 150)),
     };
 }
 

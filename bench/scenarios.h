@@ -27,7 +27,14 @@ struct Scenario {
     int fractionMs = 0;  // the fraction of a second the time field reports
     Trigger trigger = Trigger::BeforeNextBurst;
     std::optional<Target> target;
+    // Settings before and after the program's own "Measure Now", judged against true time.
+    bool measureDelay = false;
+    // False where no rest marks a burst's start, so every stamp is late by design.
+    bool lineRests = true;
 };
+
+// The --only key that stands for every scenario that measures the receiver delay.
+inline constexpr const char* kReceiverDelayGroup = "receiver-delay";
 
 std::vector<Scenario> allScenarios();
 const char* triggerText(Trigger trigger);

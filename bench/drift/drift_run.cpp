@@ -56,6 +56,7 @@ DriftRunResult runDrift(const DriftRun& run) {
     Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop, log}};
     files.files[joinPath(files.folder, kDriftFileName)] = formatDriftFile({run.keepTime, {}});
     form.Form_Load();
+    form.ReceiverDelayMs = run.receiverDelayMs;  // measured, or entered, before the month began
     form.EarliestFixDate = DateTime{2020, 1, 1};
     form.TimeValid.setFillColor(LampGreen);
 

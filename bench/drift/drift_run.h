@@ -11,7 +11,7 @@ struct DriftRun {
     Oscillator oscillator;
     bool keepTime = false;
     int days = 30;
-    int receiverDelayMs = 0;
+    int receiverDelayMs = 150;
     unsigned scheduleSeed = 1;  // the daily minutes drawn
 };
 

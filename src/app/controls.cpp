@@ -36,6 +36,9 @@ PushButton::PushButton(std::string name, std::string caption, std::string toolTi
 MenuItem::MenuItem(std::string name, std::string caption, bool checked)
     : Control(std::move(name)), caption_(std::move(caption)), checked_(checked) {}
 
+MenuItem::MenuItem(std::string name, SeparatorLine)
+    : Control(std::move(name)), checked_(false), separator_(true) {}
+
 void MenuItem::appendItem(MenuItem& item) {
     items_.push_back(&item);
     changed();

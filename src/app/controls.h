@@ -103,10 +103,15 @@ private:
     bool enabled_ = true;
 };
 
+// Marks a menu item that is only a dividing line between groups of items.
+struct SeparatorLine {};
+
 // A menu, or an item of one. Sub-items are held in order; the owner of the items is the window.
 class MenuItem : public Control {
 public:
     MenuItem(std::string name, std::string caption, bool checked = false);
+    MenuItem(std::string name, SeparatorLine);
+    bool isSeparator() const { return separator_; }
     const std::string& caption() const { return caption_; }
     bool checked() const { return checked_; }
     bool visible() const { return visible_; }
@@ -132,6 +137,7 @@ public:
 private:
     std::string caption_;
     bool checked_;
+    bool separator_ = false;
     bool visible_ = true;
     std::string toolTip_;
     std::vector<MenuItem*> items_;

@@ -57,7 +57,6 @@ void Form1::buildMenus() {
          {&Menu_Port, &Menu_Baud, &Menu_Parity, &Menu_Flow, &Menu_DataBits, &Menu_Stop}) {
         Menu_Comm.appendItem(*group);
     }
-    Menu_Comm.appendItem(KeepTimeBetweenSettings);
 #define QUORVANE_APPEND(item, caption, checked) group->appendItem(item);
     MenuItem* group = &Menu_Baud;
     QUORVANE_BAUD_ITEMS(QUORVANE_APPEND)
@@ -71,6 +70,14 @@ void Form1::buildMenus() {
     QUORVANE_STOP_ITEMS(QUORVANE_APPEND)
 #undef QUORVANE_APPEND
     DisplayBlank1.appendItem(DisplayBlank);
+    Menu_Comm.appendItem(Menu_Comm_Line);
+    Menu_Comm.appendItem(Menu_ReceiverDelay);
+    for (MenuItem* item : {&Menu_ReceiverDelay_Measure, &Menu_ReceiverDelay_Zero,
+                           &Menu_ReceiverDelay_Enter, &Menu_ReceiverDelay_Using}) {
+        Menu_ReceiverDelay.appendItem(*item);
+    }
+    Menu_ReceiverDelay_Using.setVisible(false);
+    Menu_Comm.appendItem(KeepTimeBetweenSettings);
 }
 
 void Form1::wireHandlers() {
@@ -86,6 +93,10 @@ void Form1::wireHandlers() {
     KeepTimeBetweenSettings.onClick = [this] { KeepTimeBetweenSettings_Click(); };
     MenuMinimize.onClick = [this] { MenuMinimize_Click(); };
     MenuExit.onClick = [this] { MenuExit_Click(); };
+    Menu_ReceiverDelay_Measure.onClick = [this] { Menu_ReceiverDelay_Measure_Click(); };
+    Menu_ReceiverDelay_Zero.onClick = [this] { Menu_ReceiverDelay_Zero_Click(); };
+    Menu_ReceiverDelay_Enter.onClick = [this] { Menu_ReceiverDelay_Enter_Click(); };
+    Menu_ReceiverDelay_Using.onClick = [this] { Menu_ReceiverDelay_Using_Click(); };
 #define QUORVANE_WIRE(item, caption, checked) item.onClick = [this] { item##_Click(); };
     QUORVANE_LINE_SETTING_ITEMS(QUORVANE_WIRE)
 #undef QUORVANE_WIRE

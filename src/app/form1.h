@@ -15,6 +15,8 @@
 
 #include "app/controls.h"
 #include "app/line_setting_items.h"
+#include "clock/clock_setting.h"
+#include "clock/receiver_delay.h"
 #include "clock/drift_learner.h"
 #include "clock/drift_trimmer.h"
 #include "platform/date_time.h"
@@ -175,6 +177,8 @@ public:
     FixFields FixTime;
     // The newest fix the clock may be set from.
     std::optional<ClockFix> LastClockFix;
+    // The last successful setting of the computer clock.
+    std::optional<ClockSetting> LastClockSetting;
 
     // A fix dated before this is not a real one (receivers send 1980, 1999 or 2006 after a cold
     // start or a week rollover). The build date by default.
@@ -185,6 +189,8 @@ public:
     // The shutdown sequence is unloading the windows; their close requests must not start
     // another unload.
     bool UnloadingWindows = false;
+    // A tick is running; a tick that starts inside it (from a box or a pump) only shows.
+    bool TickInProgress = false;
 
     // ---- app/ ---------------------------------------------------------------------------------
     void Form_Load();
@@ -223,6 +229,12 @@ public:
     void SaveAndStartGPSPort();
     void MSPort1_OnRead(const std::optional<std::string>& value, const ArrivalStamps& stamps = {});
     void Menu_Port_Number_Click(std::int16_t Index);
+    // The open port went away: tried again quietly by RetryLostPort, once per few ticks, until
+    // it opens or StartGPSPort runs for a choice in the menus or at start-up.
+    void MSPort1_OnGone(const std::string& reason);
+    void RetryLostPort();
+    bool PortRetrying = false;
+    std::int16_t PortRetryTicks = 0;
 #define QUORVANE_DECLARE_HANDLER(item, caption, checked) void item##_Click();
     QUORVANE_LINE_SETTING_ITEMS(QUORVANE_DECLARE_HANDLER)
 #undef QUORVANE_DECLARE_HANDLER
@@ -235,8 +247,42 @@ public:
     // ---- clock/ -------------------------------------------------------------------------------
     void Timer1_Timer();
     void SetComputerClock_Click();
+    // Sets the clock from the last sound fix; tells the user as fits the cause. The setting made,
+    // or nullopt when refused.
+    std::optional<ClockSetting> setComputerClock(ClockSetCause cause);
     float GetTimeZoneBias();
     void ScheduleNextUpdate();
+
+    // ---- Receiver delay: clock/receiver_delay*.cpp ----------------------------------------------
+    // At the end of the Comm menu, after a dividing line.
+    MenuItem Menu_Comm_Line{"Menu_Comm_Line", SeparatorLine{}};
+    MenuItem Menu_ReceiverDelay{"Menu_ReceiverDelay", "Receiver Delay"};
+    MenuItem Menu_ReceiverDelay_Measure{"Menu_ReceiverDelay_Measure", "Measure Now"};
+    MenuItem Menu_ReceiverDelay_Zero{"Menu_ReceiverDelay_Zero", "Use 0 ms"};
+    MenuItem Menu_ReceiverDelay_Enter{"Menu_ReceiverDelay_Enter", "Enter..."};
+    // Checked, and shown, only while a delay is in use ("Using 152 ms").
+    MenuItem Menu_ReceiverDelay_Using{"Menu_ReceiverDelay_Using", ""};
+
+    // How long after the instant its fix names the receiver begins a burst, as the receiver file
+    // holds it; none without one. Every setting of the clock adds it.
+    std::optional<int> ReceiverDelayMs;
+    // The measurement under way, if any.
+    std::optional<DelayMeasurement> DelayMeasuring;
+
+    void Menu_ReceiverDelay_Measure_Click();
+    void Menu_ReceiverDelay_Zero_Click();
+    void Menu_ReceiverDelay_Enter_Click();
+    // Reads the file again, so a delay typed into it by hand takes effect.
+    void Menu_ReceiverDelay_Using_Click();
+    // Reads the receiver file into ReceiverDelayMs and the menu; any failure means no delay.
+    void LoadReceiverDelay();
+    // Saves a delay to the receiver file, then reads the file back. The failure's text, or "".
+    std::string UseReceiverDelay(int delayMs);
+    // A running measurement takes a sample from each new burst's fix ...
+    void ReceiverDelay_OnRead();
+    // ... and ends when its time is up.
+    void ReceiverDelay_Tick();
+    std::string receiverFilePath();
 
     // ---- keeping time between settings (clock/drift_*, settings/drift_file*) ---------------
     MenuItem KeepTimeBetweenSettings{"KeepTimeBetweenSettings", "Keep Time Between Settings"};
@@ -251,9 +297,8 @@ public:
     void LoadDriftFile();
     void SaveDriftFile();
     std::string driftFilePath();
-    // After every successful setting: offsetMs is the value set minus the clock's reading
-    // just before, utcSet the UTC value set.
-    void learnDrift(std::int64_t offsetMs, const DateTime& utcSet);
+    // After every successful setting: an estimate of the drift, and the rate trimmed to it.
+    void learnDrift(const ClockSetting& setting);
     // Brings the clock's rate in line with the option and the drift learned, and says what
     // stands in the way: in a box when the user just asked, else in a notification.
     void followDrift(bool userAsked);

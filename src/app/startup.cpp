@@ -8,7 +8,9 @@ void Form1::Form_Load() {
     MSPort1 = &serial_;
     MSPort1->onRead = [this](const std::optional<std::string>& value, const ArrivalStamps& stamps) {
         MSPort1_OnRead(value, stamps);
+        ReceiverDelay_OnRead();
     };
+    MSPort1->onGone = [this](const std::string& reason) { MSPort1_OnGone(reason); };
 
     window.setIcon(desktop_.loadPicture(joinPath(files_.programFolder(), "GPS_YELLOW.ico"),
                                         PictureColour::Yellow));
@@ -27,6 +29,7 @@ void Form1::Form_Load() {
     TrayDelayCount = 3;
     SettingsLoadRequested = true;
     LoadSaveFiles();
+    LoadReceiverDelay();
     LoadDriftFile();
 
     BalloonTitle = kNoGpsRx;

@@ -21,6 +21,45 @@ std::string withReason(const std::string& detail) {
     return detail.empty() ? std::string() : "\n\n(" + detail + ")";
 }
 
+const char* causeName(ClockSetCause cause) {
+    switch (cause) {
+        case ClockSetCause::Daily:
+            return "daily";
+        case ClockSetCause::AfterStartup:
+            return "after start-up";
+        case ClockSetCause::Button:
+            break;
+    }
+    return "button";
+}
+
+// A box's text on one line of the log: its paragraphs and lines joined by spaces.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty() && line.back() != ' ') {
+                line += ' ';
+            }
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
+// Seconds and milliseconds of a magnitude: "0.842".
+std::string unsignedSeconds(std::int64_t milliseconds) {
+    const auto magnitude = milliseconds < 0 ? 0ULL - static_cast<unsigned long long>(milliseconds)
+                                            : static_cast<unsigned long long>(milliseconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu.%03llu", magnitude / 1000, magnitude % 1000);
+    return text;
+}
+
 #ifndef _WIN32
 // The path as a shell word, so a folder with spaces still gives a command that works when pasted.
 std::string shellWord(const std::string& path) {
@@ -78,6 +117,31 @@ std::string clockFailedMessage(const std::string& detail) {
     return "The computer clock could not be set: " +
            (detail.empty() ? std::string("the system refused the change") : detail) + ".\n\n" +
            kNotSet;
+}
+
+std::string noValidFixMessage() {
+    return std::string("The GPS fix is not valid (the Track OK lamp is red).\n\n") + kNotSet;
+}
+
+std::string signedSeconds(std::int64_t milliseconds) {
+    return (milliseconds < 0 ? "-" : "+") + unsignedSeconds(milliseconds) + " s";
+}
+
+std::string clockSetLogText(const ClockSetting& setting) {
+    return std::string("Clock set (") + causeName(setting.cause) + "): set to " +
+           toIsoText(setting.utcSet) + " UTC, off by " + signedSeconds(setting.offsetMs) +
+           (setting.receiverDelayMs
+                ? ", receiver delay " + std::to_string(*setting.receiverDelayMs) + " ms"
+                : std::string());
+}
+
+std::string clockRefusedLogText(ClockSetCause cause, const std::string& message) {
+    return std::string("Clock not set (") + causeName(cause) + "): " + oneLine(message);
+}
+
+std::string clockSetNotice(std::int64_t offsetMs) {
+    return "Clock set: it was " + unsignedSeconds(offsetMs) + " s " +
+           (offsetMs < 0 ? "fast" : "slow");
 }
 
 }  // namespace quorvane

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/form1.h"
+#include "clock/clock_setting.h"
 
 namespace quorvane {
 
@@ -19,5 +20,16 @@ std::string earlyFixMessage(const DateTime& fix, const DateTime& earliest);
 std::string notPermittedMessage(const std::string& executable, const std::string& detail);
 // Any other refusal, with the system's reason.
 std::string clockFailedMessage(const std::string& detail);
+// The fix lamp is not green when the timer comes to set the clock.
+std::string noValidFixMessage();
+
+// The log's lines and the notice after "SET TIME". A setting's line is a list of "what: value"
+// parts, so more can be added to it.
+std::string clockSetLogText(const ClockSetting& setting);
+std::string clockRefusedLogText(ClockSetCause cause, const std::string& message);
+// "Clock set: it was 0.842 s slow" (or fast).
+std::string clockSetNotice(std::int64_t offsetMs);
+// Milliseconds as signed seconds: "+0.842 s", "-12.005 s".
+std::string signedSeconds(std::int64_t milliseconds);
 
 }  // namespace quorvane

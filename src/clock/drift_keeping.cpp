@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "clock/clock_messages.h"
+#include "clock/clock_notices.h"
 
 namespace quorvane {
 
@@ -42,12 +43,9 @@ std::string observationText(const DriftObservation& seen, const DriftLearner& le
                            : std::string();
     switch (seen.kind) {
         case Kind::First:
-            return {};
         case Kind::TooSoon:
-            return "No drift estimate: " + fixed(seen.hours, 1) +
-                   " h since the previous setting, fewer than 6";
         case Kind::TrimChanged:
-            return "No drift estimate: the clock's rate trim changed since the previous setting";
+            return {};  // no estimate to tell of
         case Kind::Accepted:
             return estimate + learned;
         case Kind::Implausible:
@@ -69,10 +67,10 @@ void Form1::KeepTimeBetweenSettings_Click() {
     followDrift(true);
 }
 
-void Form1::learnDrift(std::int64_t offsetMs, const DateTime& utcSet) {
-    const ClockSettingRecord setting{offsetMs, toEpochMilliseconds(utcSet), DriftTrim.trimInForce(),
-                                     DriftTrim.steady()};
-    const DriftObservation seen = Drift.observe(setting);
+void Form1::learnDrift(const ClockSetting& setting) {
+    const DriftObservation seen =
+        Drift.observe({setting.offsetMs, toEpochMilliseconds(setting.utcSet),
+                       DriftTrim.trimInForce(), DriftTrim.steady()});
     if (const std::string text = observationText(seen, Drift); !text.empty()) {
         logEvent(text);
     }
@@ -121,7 +119,7 @@ void Form1::followDrift(bool userAsked) {
         if (userAsked) {
             desktop_.messageBox(tell, kProgramTitle);
         } else {
-            TrayIcon1.showMessage(kProgramTitle, tell);
+            notifyUser(*this, tell, kNoticeWarning);
         }
     }
     KeepTimeBetweenSettings.setToolTip(driftToolTip(*this));

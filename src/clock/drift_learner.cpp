@@ -1,5 +1,7 @@
 #include "clock/drift_learner.h"
 
+#include "clock/receiver_delay.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -23,15 +25,6 @@ bool usable(const DriftEstimate& e) {
 }
 
 }  // namespace
-
-double medianOf(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 std::optional<double> DriftLearner::estimate(std::int64_t offsetMs, double intervalMs,
                                              double trimPpm) {

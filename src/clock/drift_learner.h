@@ -83,8 +83,6 @@ private:
     std::vector<DriftEstimate> farOff_;
 };
 
-double medianOf(std::vector<double> values);
-
 // "Drift 23.4 ppm" with the learner's sign.
 std::string driftText(double ppm);
 

@@ -75,76 +75,105 @@ bool countDown(std::int16_t& count, std::int16_t at) {
     return count == at;
 }
 
-}  // namespace
-
-void Form1::Timer1_Timer() {
-    // Events pumped below may end the program; nothing of the tick runs after that.
-    if (ProgramEnded) {
-        return;
-    }
-    TimeComputer.setText(formatDisplayDateTime(clock_.localNow()));
-
-    ageReception(*this);
-    ageFix(*this);
+// Steps 1 to 5: the computer time, the lamps, the picture and tooltip. False once a pumped
+// event has ended the program.
+bool showStatus(Form1& f) {
+    f.TimeComputer.setText(formatDisplayDateTime(f.clock().localNow()));
+    ageReception(f);
+    ageFix(f);
+    f.ReceiverDelay_Tick();
 
     // The window icon, which the tray shows too, follows the fix lamp.
-    if (TimeValid.fillColor() == LampGreen) {
-        if (!TrayIconGreen) {
-            TrayIconGreen = true;
-            showPicture(*this, "GPS_GREEN.ico", PictureColour::Green);
-            if (ProgramEnded) {
-                return;
+    if (f.TimeValid.fillColor() == LampGreen) {
+        if (!f.TrayIconGreen) {
+            f.TrayIconGreen = true;
+            showPicture(f, "GPS_GREEN.ico", PictureColour::Green);
+            if (f.ProgramEnded) {
+                return false;
             }
         }
-        TrayIcon1.setToolTip(std::string(kProgramTitle) + " > " + TimeGPS.text());
+        f.TrayIcon1.setToolTip(std::string(kProgramTitle) + " > " + f.TimeGPS.text());
     }
-    if (TimeValid.fillColor() == LampRed) {
-        if (TrayIconGreen) {
-            TrayIconGreen = false;
-            showPicture(*this, "GPS_RED.ico", PictureColour::Red);
-            if (ProgramEnded) {
-                return;
+    if (f.TimeValid.fillColor() == LampRed) {
+        if (f.TrayIconGreen) {
+            f.TrayIconGreen = false;
+            showPicture(f, "GPS_RED.ico", PictureColour::Red);
+            if (f.ProgramEnded) {
+                return false;
             }
         }
-        TrayIcon1.setToolTip(std::string(kProgramTitle) + " > NOT VALID");
+        f.TrayIcon1.setToolTip(std::string(kProgramTitle) + " > NOT VALID");
     }
+    return true;
+}
 
-    if (GPS_CommOK.fillColor() == LampGreen && TimeValid.fillColor() == LampGreen &&
-        SyncAfterStartupPending) {
-        SyncAfterStartupPending = false;
-        SetComputerClock_Click();
-        if (ProgramEnded) {
+// Steps 6 to 9: the settings after start-up and at the scheduled minute, the countdowns; then
+// another try at a receiver port that went away.
+void runTimedActions(Form1& f) {
+    if (f.GPS_CommOK.fillColor() == LampGreen && f.TimeValid.fillColor() == LampGreen &&
+        f.SyncAfterStartupPending) {
+        f.SyncAfterStartupPending = false;
+        f.setComputerClock(ClockSetCause::AfterStartup);
+        if (f.ProgramEnded) {
             return;
         }
     }
 
     // Only the first tick inside the scheduled minute sets the clock.
-    const DateTime local = clock_.localNow();
+    const DateTime local = f.clock().localNow();
     const auto hhmm = static_cast<std::int16_t>(local.hour * 100 + local.minute);
-    if (hhmm != LastTickHhmm) {
-        LastTickHhmm = hhmm;
-        if (hhmm == NextUpdateHhmm) {
-            SetComputerClock_Click();
-            if (ProgramEnded) {
+    if (hhmm != f.LastTickHhmm) {
+        f.LastTickHhmm = hhmm;
+        if (hhmm == f.NextUpdateHhmm) {
+            f.setComputerClock(ClockSetCause::Daily);
+            if (f.ProgramEnded) {
                 return;
             }
         }
     }
 
-    if (countDown(StartupDelayCount, 2) && GpsPortName != kNoneReset) {
-        SaveAndStartGPSPort();
-        if (ProgramEnded) {
+    if (countDown(f.StartupDelayCount, 2) && f.GpsPortName != kNoneReset) {
+        f.SaveAndStartGPSPort();
+        if (f.ProgramEnded) {
             return;
         }
     }
 
-    if (countDown(TrayDelayCount, 1)) {
-        TrayIcon1.add(window.icon(), kProgramTitle);
-        desktop_.pumpEvents();
-        if (!ProgramEnded && StartInTaskTray.checked()) {
-            mhide_Click();
-            desktop_.pumpEvents();
+    if (countDown(f.TrayDelayCount, 1)) {
+        f.TrayIcon1.add(f.window.icon(), kProgramTitle);
+        f.desktop().pumpEvents();
+        if (!f.ProgramEnded && f.StartInTaskTray.checked()) {
+            f.mhide_Click();
+            f.desktop().pumpEvents();
         }
+    }
+
+    f.RetryLostPort();
+}
+
+}  // namespace
+
+// A tick may start inside another: the Qt view lets the timer fire while a box that a tick
+// opened is up (the port failing to open at start-up), so that the lamps, the computer time and
+// the tray icon go on. Such a nested tick only shows the state. The timed actions stay with the
+// tick already running them: each runs once and in order, and none starts inside another (a
+// second port opening, or the clock set in the middle of a port opening's box).
+void Form1::Timer1_Timer() {
+    // Events pumped below may end the program; nothing of the tick runs after that.
+    if (ProgramEnded) {
+        return;
+    }
+    if (TickInProgress) {
+        showStatus(*this);
+        return;
+    }
+    TickInProgress = true;
+    struct Done {
+        bool& inProgress;
+        ~Done() { inProgress = false; }
+    } done{TickInProgress};
+    if (showStatus(*this)) {
+        runTimedActions(*this);
     }
 }
 

@@ -70,6 +70,19 @@ std::string& lineSettingField(Form1& form, LineSettingGroup group) {
     return form.GpsPortSpeed;
 }
 
+std::string lineSettingInUse(Form1& form, LineSettingGroup group) {
+    const std::string& value = lineSettingField(form, group);
+    if (!value.empty()) {
+        return value;
+    }
+    for (MenuItem* item : lineSettingItems(form, group)) {
+        if (item->checked()) {
+            return item->caption();
+        }
+    }
+    return fallbackLineSettingItem(form, group).caption();
+}
+
 std::optional<LineSettingGroup> lineSettingGroupOf(Form1& form, const MenuItem& item) {
     for (const LineSettingGroup group : kLineSettingGroups) {
         for (const Entry& entry : entriesOf(group)) {

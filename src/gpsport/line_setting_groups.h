@@ -21,6 +21,10 @@ std::vector<MenuItem*> lineSettingItems(Form1& form, LineSettingGroup group);
 MenuItem& fallbackLineSettingItem(Form1& form, LineSettingGroup group);
 // The settings field the group writes (GpsPortSpeed for Baud, ...).
 std::string& lineSettingField(Form1& form, LineSettingGroup group);
+// The text the port opens with: the group's field, or while that is empty (a first run, a file
+// without line settings) the caption of the item its menu shows checked. The field stays empty,
+// so the settings file keeps what the user chose.
+std::string lineSettingInUse(Form1& form, LineSettingGroup group);
 // The group that holds the item; nullopt for an item of no group.
 std::optional<LineSettingGroup> lineSettingGroupOf(Form1& form, const MenuItem& item);
 

@@ -2,47 +2,26 @@
 
 #include "app/form1.h"
 #include "gpsport/fix_display_reset.h"
+#include "gpsport/port_opening.h"
 #include "gpsport/port_values.h"
 
 namespace quorvane {
-
-namespace {
-
-constexpr std::int16_t kNumericSetting = 5000;
-
-void closeIfOpen(SerialPort& port) {
-    if (port.portOpen()) {
-        port.setPortOpen(false);
-    }
-}
-
-}  // namespace
 
 void Form1::StartGPSPort() {
     // An exit chosen while a box of the restart was up has closed the port for good.
     if (ProgramEnded) {
         return;
     }
-    SerialPort& port = MSPort1 != nullptr ? *MSPort1 : serialComponent();
+    // Whatever opens or closes the port now, a lost port is no longer tried again.
+    PortRetrying = false;
+    SerialPort& port = gpsPort(*this);
     const double portNumber = portNumberOfName(GpsPortName);
     try {
         if (portNumber <= 0) {
             closeIfOpen(port);
             return;
         }
-        // New settings always take effect through a close and a fresh open.
-        closeIfOpen(port);
-        port.setParity(parityCodeOfText(GpsPortParity));
-        port.setStopBits(stopBitsCodeOfText(GpsPortStopBits));
-        port.setFlowControl(flowControlCodeOfText(GpsPortFlowControl));
-        port.setDataBits(dataBitsOfText(GpsPortDataLength));
-        port.setFlagA(false);
-        port.setFlagB(false);
-        port.setSpeed(speedOfText(GpsPortSpeed));
-        port.setPortNumber(portNumber);
-        port.setTerminator("\r");
-        port.setNumericSetting(kNumericSetting);
-        port.setPortOpen(true);
+        openGpsPort(*this, port, portNumber);
     } catch (const std::exception& error) {
         // The next save stores "None/Reset", so later restarts leave the port alone until the
         // user picks a port again; the Port menu's marks stay as the user left them.

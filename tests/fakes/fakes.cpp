@@ -204,6 +204,55 @@ void FakeDesktop::messageBox(const std::string& text, const std::string& title) 
     }
 }
 
+bool FakeDesktop::askOkCancel(const std::string& text, const std::string& title) {
+    questions.push_back(Message{text, title});
+    if (okCancelAnswers.empty()) {
+        return okCancelDefault;
+    }
+    const bool answer = okCancelAnswers.front();
+    okCancelAnswers.pop_front();
+    return answer;
+}
+
+std::optional<int> FakeDesktop::askNumber(const std::string& text, const std::string& title,
+                                          int /*value*/, int low, int high) {
+    questions.push_back(Message{text, title});
+    if (numberAnswers.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<int> answer = numberAnswers.front();
+    numberAnswers.pop_front();
+    // The real dialog offers only numbers in range.
+    return answer ? std::optional<int>(std::clamp(*answer, low, high)) : std::nullopt;
+}
+
+void FakeDesktop::showProgress(const std::string& text, const std::string& /*title*/, int steps,
+                               std::function<void()> onCancel) {
+    progressUp = true;
+    progressText = text;
+    progressStep = 0;
+    progressSteps = steps;
+    progressCancel = std::move(onCancel);
+}
+
+void FakeDesktop::setProgress(int step, const std::string& text) {
+    progressStep = step;
+    progressText = text;
+}
+
+void FakeDesktop::closeProgress() {
+    progressUp = false;
+    progressCancel = nullptr;
+}
+
+void FakeDesktop::cancelProgress() {
+    auto cancel = std::move(progressCancel);
+    closeProgress();
+    if (cancel) {
+        cancel();
+    }
+}
+
 void FakeDesktop::pumpEvents() {
     ++pumps;
     // Only what was queued before this pump runs in it, as one pass of an event loop.

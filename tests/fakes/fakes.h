@@ -170,6 +170,30 @@ public:
 
     void messageBox(const std::string& text, const std::string& title) override;
     void beep() override { ++beeps; }
+
+    // Questions asked, in order; answered from the queues, then with the defaults.
+    std::vector<Message> questions;
+    std::deque<bool> okCancelAnswers;
+    bool okCancelDefault = true;
+    std::deque<std::optional<int>> numberAnswers;  // nullopt: the user cancels
+    std::vector<Message> notices;
+    // The progress window: up or not, its text and step, and what its Cancel button runs.
+    bool progressUp = false;
+    std::string progressText;
+    int progressStep = 0, progressSteps = 0;
+    std::function<void()> progressCancel;
+    bool askOkCancel(const std::string& text, const std::string& title) override;
+    std::optional<int> askNumber(const std::string& text, const std::string& title, int value,
+                                 int low, int high) override;
+    void showNotice(const std::string& text, const std::string& title) override {
+        notices.push_back(Message{text, title});
+    }
+    void showProgress(const std::string& text, const std::string& title, int steps,
+                      std::function<void()> onCancel) override;
+    void setProgress(int step, const std::string& text) override;
+    void closeProgress() override;
+    // The user presses Cancel on the progress window.
+    void cancelProgress();
     void pumpEvents() override;
     Picture loadPicture(const std::string& path, PictureColour fallback) override;
     void unloadAllWindows() override;

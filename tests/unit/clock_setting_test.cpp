@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "clock/clock_messages.h"
 #include "fakes/fakes.h"
 
 namespace quorvane::testing {
@@ -33,6 +34,8 @@ protected:
 
     FormFixture f;
 };
+
+using ClockSettingLog = ClockSetting;
 
 TEST_F(ClockSetting, SetsDateAndTimeInOneCallByMeaningOfTheFields) {
     // One hour east: local is already 00:30 on New Year's Day. Date and time go over together,
@@ -185,6 +188,103 @@ TEST_F(ClockSetting, ASuccessfulSettingDrawsTheNextUpdateTime) {
     EXPECT_EQ(f.form.NextUpdateHhmm, 1229);
     EXPECT_EQ(f.form.NextGPSUpdate.caption(), "1229");
     EXPECT_TRUE(f.desktop.messages.empty());
+}
+
+TEST_F(ClockSettingLog, EachSettingIsLoggedWithItsCauseValueAndOffsetAndKeptAsData) {
+    // The computer reads 11:59:59.408 when the fix says it is 12:00:00.250: 0.842 s slow.
+    f.clock.local = DateTime{2026, 12, 7, 11, 59, 59, 408};
+    giveFix({"12", "00", "00", "07", "12", "26"}, 250);
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.log.lines.size(), 1u);
+    EXPECT_EQ(f.log.lines[0],
+              "2026-12-07T11:59:59.408Z Clock set (button): set to 2026-12-07 12:00:00.250 UTC, "
+              "off by +0.842 s");
+    ASSERT_TRUE(f.form.LastClockSetting);
+    EXPECT_EQ(f.form.LastClockSetting->offsetMs, 842);
+    EXPECT_EQ(f.form.LastClockSetting->utcSet, (DateTime{2026, 12, 7, 12, 0, 0, 250}));
+    EXPECT_EQ(f.form.LastClockSetting->at, f.clock.mono);
+    // The user who pressed the button sees the offset without a box.
+    EXPECT_TRUE(f.desktop.messages.empty());
+    ASSERT_EQ(f.balloon.shows.size(), 1u) << "no tray yet: the balloon at the button";
+    EXPECT_EQ(f.balloon.shows[0].text, "Clock set: it was 0.842 s slow");
+    EXPECT_EQ(f.balloon.shows[0].at, f.form.SetComputerClock.hWnd());
+
+    // A clock 1.25 s ahead, an hour east of Greenwich; the timer's settings notify nobody.
+    f.tray.shown = true;
+    f.clock.zone = {TIME_ZONE_ID_UNKNOWN, -60, 0, 0};
+    f.clock.local = DateTime{2026, 12, 7, 13, 0, 1, 250};
+    giveFix({"12", "00", "00", "07", "12", "26"});
+    const auto daily = f.form.setComputerClock(ClockSetCause::Daily);
+    ASSERT_TRUE(daily);
+    EXPECT_EQ(daily->offsetMs, -1250);
+    EXPECT_EQ(f.log.lines.back(),
+              "2026-12-07T12:00:01.250Z Clock set (daily): set to 2026-12-07 12:00:00.000 UTC, "
+              "off by -1.250 s");
+    f.form.setComputerClock(ClockSetCause::AfterStartup);
+    EXPECT_NE(f.log.lines.back().find("Clock set (after start-up)"), std::string::npos);
+    EXPECT_TRUE(f.tray.messages.empty());
+
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.tray.messages.size(), 1u) << "in the tray, the tray's notification";
+    EXPECT_EQ(f.tray.messages[0].text, "Clock set: it was 1.250 s fast");
+    EXPECT_EQ(f.balloon.shows.size(), 1u);
+}
+
+TEST_F(ClockSettingLog, ATimerSettingRefusedNotifiesAndLogsButNeverOpensABox) {
+    giveFix({"12", "00", "00", "07", "12", "26"});
+    f.clock.result = {ClockSetOutcome::NotPermitted, "Operation not permitted"};
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.desktop.messages.size(), 1u) << "the button keeps its box";
+    const std::string boxText = f.desktop.messages[0].text;
+    f.clearRecords();
+
+    f.tray.shown = true;
+    for (int day = 0; day < 3; ++day) {
+        EXPECT_FALSE(f.form.setComputerClock(ClockSetCause::Daily));
+    }
+    EXPECT_FALSE(f.form.setComputerClock(ClockSetCause::AfterStartup));
+    EXPECT_TRUE(f.desktop.messages.empty());
+    EXPECT_EQ(f.random.reseeds, 0);
+    EXPECT_EQ(f.form.NextUpdateHhmm, 1234) << "a refusal keeps the scheduled time";
+    EXPECT_FALSE(f.form.LastClockSetting);
+    ASSERT_EQ(f.tray.messages.size(), 4u);
+    EXPECT_EQ(f.tray.messages[0].text, boxText);
+    EXPECT_EQ(f.tray.messages[0].title, "Quorvane");
+
+    // The log has the same text on one line, after the button's own line.
+    ASSERT_EQ(f.log.lines.size(), 5u);
+    const std::string& line = f.log.lines[1];
+    EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+    EXPECT_NE(line.find("Z Clock not set (daily): Quorvane is not allowed to set the computer "
+                        "clock: it needs"),
+              std::string::npos)
+        << line;
+    EXPECT_NE(line.find("(Operation not permitted)"), std::string::npos) << line;
+    EXPECT_NE(f.log.lines[4].find("Clock not set (after start-up): "), std::string::npos);
+
+    // A stale fix, from the timer, without a tray: the balloon tells it.
+    f.tray.shown = false;
+    giveFix({"12", "00", "00", "07", "12", "26"}, 0, seconds(11));
+    f.form.setComputerClock(ClockSetCause::Daily);
+    ASSERT_EQ(f.balloon.shows.size(), 1u);
+    EXPECT_EQ(f.balloon.shows[0].text, noRecentFixMessage(10));
+    EXPECT_TRUE(f.desktop.messages.empty());
+
+    // No valid fix at the scheduled minute: logged, nobody told.
+    f.form.TimeValid.setFillColor(LampRed);
+    f.form.setComputerClock(ClockSetCause::Daily);
+    EXPECT_NE(f.log.lines.back().find("Clock not set (daily): The GPS fix is not valid"),
+              std::string::npos);
+    EXPECT_EQ(f.balloon.shows.size(), 1u);
+    EXPECT_EQ(f.tray.messages.size(), 4u);
+}
+
+TEST(ClockMessages, OffsetsAreSignedSecondsToTheMillisecond) {
+    EXPECT_EQ(signedSeconds(842), "+0.842 s");
+    EXPECT_EQ(signedSeconds(-12'005), "-12.005 s");
+    EXPECT_EQ(signedSeconds(0), "+0.000 s");
+    EXPECT_EQ(signedSeconds(-1), "-0.001 s");
+    EXPECT_EQ(clockSetNotice(-3'600'042), "Clock set: it was 3600.042 s fast");
 }
 
 }  // namespace

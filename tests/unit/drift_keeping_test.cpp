@@ -98,20 +98,23 @@ TEST_F(DriftKeeping, StartUpTrimsWhatWasLearnedUnlessSomethingStandsInTheWay) {
     FormFixture other;
     other.clock.disciplineState = {true, false, true, 3.5};
     other.files.files[driftPath()] = formatDriftFile({true, {{-20, 24}}});
-    other.load();
+    other.form.Form_Load();
+    EXPECT_EQ(other.balloon.shows.size(), 1u);  // not in the tray yet: a balloon
+    other.clearRecords();
     other.form.KeepTimeBetweenSettings.click();
     other.form.KeepTimeBetweenSettings.click();
     EXPECT_TRUE(other.clock.frequencyCalls.empty());
-    EXPECT_EQ(other.tray.messages.size(), 1u);
+    EXPECT_TRUE(other.balloon.shows.empty());
     EXPECT_TRUE(other.desktop.messages.empty());
 
     // No right: a notification at start-up, a box when the user turns the option on.
     FormFixture refused;
     refused.clock.frequencyResult = {ClockSetOutcome::NotPermitted, "Operation not permitted"};
     refused.files.files[driftPath()] = formatDriftFile({true, {{-20, 24}}});
-    refused.load();
-    ASSERT_EQ(refused.tray.messages.size(), 1u);
-    EXPECT_NE(refused.tray.messages[0].text.find("cap_sys_time"), std::string::npos);
+    refused.form.Form_Load();
+    ASSERT_EQ(refused.balloon.shows.size(), 1u);
+    EXPECT_NE(refused.balloon.shows[0].text.find("cap_sys_time"), std::string::npos);
+    refused.clearRecords();
     refused.form.KeepTimeBetweenSettings.click();
     refused.form.KeepTimeBetweenSettings.click();
     EXPECT_EQ(refused.desktop.messages.size(), 1u);

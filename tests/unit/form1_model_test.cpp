@@ -18,8 +18,9 @@ TEST(Form1Model, MenuBarHoldsEveryMenuInOrderWithItsInitialMarks) {
     EXPECT_EQ(f.form.Menu_Port_Number.count(), 1u);
     EXPECT_EQ(f.form.Menu_Port_Number[0].caption(), "None/Reset");
     EXPECT_EQ(f.form.Menu_Baud.items().size(), 16u);
-    // The six line-setting menus, then "Keep Time Between Settings".
-    EXPECT_EQ(f.form.Menu_Comm.items().size(), 7u);
+    // The six line-setting menus, a dividing line, "Receiver Delay", then "Keep Time Between
+    // Settings".
+    EXPECT_EQ(f.form.Menu_Comm.items().size(), 9u);
 
     // The marks a first run starts with.
     EXPECT_TRUE(f.form.DisplayFeet.checked());
@@ -84,7 +85,8 @@ TEST(Form1Model, EveryMenuItemClickReachesAHandler) {
     while (!pending.empty()) {
         const MenuItem* item = pending.back();
         pending.pop_back();
-        if (item->items().empty() && !item->onClick && item != &f.form.DisplayBlank) {
+        if (item->items().empty() && !item->onClick && item != &f.form.DisplayBlank &&
+            !item->isSeparator()) {
             silent.push_back(item->name());
         }
         pending.insert(pending.end(), item->items().begin(), item->items().end());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/fakes.h"
 #include "nmea/date_format.h"
 
@@ -240,6 +242,45 @@ TEST_F(StatusTimer, NothingRunsOnceAPumpedEventEndedTheProgram) {
     const std::string shown = f.form.TimeComputer.text();
     tick();
     EXPECT_EQ(f.form.TimeComputer.text(), shown);
+}
+
+TEST_F(StatusTimer, TicksInsideATicksBoxShowTheStateAndLeaveTheTimedActionsToIt) {
+    // No delay: tick 2 opens the port, which fails; its box stays up for three more ticks.
+    f.form.StartupDelayCount = 4;
+    f.form.GpsPortName = "Com1";
+    f.form.SyncAfterStartupPending = true;
+    f.serial.failOn = "setPortOpen";
+    std::vector<std::string> computerTimes;
+    f.desktop.whileMessageBoxUp = [&] {
+        receiveGoodFix();
+        for (int i = 0; i < 3; ++i) {
+            tick();
+            computerTimes.push_back(f.form.TimeComputer.text());
+            receiveGoodFix();
+        }
+        // The lamps and the tray picture followed the fix...
+        EXPECT_EQ(f.form.GPS_CommOK.fillColor(), LampGreen);
+        EXPECT_EQ(f.form.TimeValid.fillColor(), LampGreen);
+        EXPECT_EQ(f.tray.icon, f.form.window.icon());
+        EXPECT_EQ(f.desktop.colourOf(f.form.window.icon()), PictureColour::Green);
+        // ...while the box's own tick has not yet added the tray icon, nor did a nested tick
+        // open the port again or set the clock.
+        EXPECT_EQ(f.tray.adds, 0);
+        EXPECT_EQ(std::count(f.serial.calls.begin(), f.serial.calls.end(), "setPortOpen 1"), 1);
+        EXPECT_TRUE(f.clock.setCalls.empty());
+        EXPECT_TRUE(f.form.SyncAfterStartupPending);
+    };
+    tick(2);
+    ASSERT_EQ(f.desktop.messages.size(), 1u);
+    EXPECT_EQ(computerTimes.size(), 3u);
+    EXPECT_NE(computerTimes.front(), computerTimes.back());
+    EXPECT_EQ(f.tray.adds, 1) << "the tick that opened the box went on once it was answered";
+
+    // Ticks are whole again: the setting after start-up happens at the next one.
+    receiveGoodFix();
+    tick();
+    EXPECT_EQ(f.clock.setCalls.size(), 1u);
+    EXPECT_FALSE(f.form.TickInProgress);
 }
 
 }  // namespace

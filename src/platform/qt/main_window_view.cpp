@@ -37,11 +37,17 @@ MainWindowView::MainWindowView(Form1& form, std::function<QIcon(Picture)> iconOf
     widgets_[form_.window.hWnd()] = this;
     updaters_[&form_.window] = [this] { applyWindow(); };
     updaters_[&form_.Timer1] = [this] { applyTimer(); };
-    connect(&heartbeat_, &QTimer::timeout, this, [this] {
-        if (live()) {
-            form_.Timer1_Timer();
-        }
-    });
+    // Queued: Qt does not fire a timer again while its own timeout is still being handled, so
+    // a box opened inside a tick would stop the heartbeat until answered. Run from a posted
+    // event, the tick leaves the timer free to fire inside the box's event loop.
+    connect(
+        &heartbeat_, &QTimer::timeout, this,
+        [this] {
+            if (live()) {
+                form_.Timer1_Timer();
+            }
+        },
+        Qt::QueuedConnection);
 
     for (auto& [control, update] : updaters_) {
         update();

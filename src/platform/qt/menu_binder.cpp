@@ -38,7 +38,10 @@ QAction* MenuBinder::actionFor(const MenuItem& item) const {
 void MenuBinder::add(MenuItem& item, QWidget* parentContainer) {
     Entry& entry = entries_[&item];
     entry.item = &item;
-    if (item.items().empty()) {
+    if (item.isSeparator()) {
+        entry.action = new QAction(this);
+        entry.action->setSeparator(true);
+    } else if (item.items().empty()) {
         entry.action = new QAction(this);
         QAction* action = entry.action;
         connect(action, &QAction::triggered, this, [this, action] { triggered(action); });

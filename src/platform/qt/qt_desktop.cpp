@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImageReader>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -66,6 +67,70 @@ QString displayText(const std::string& text) {
 void QtDesktop::messageBox(const std::string& text, const std::string& title) {
     QMessageBox box(QMessageBox::NoIcon, displayText(title), displayText(text), QMessageBox::Ok);
     box.exec();
+}
+
+bool QtDesktop::askOkCancel(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, displayText(title), displayText(text),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
+std::optional<int> QtDesktop::askNumber(const std::string& text, const std::string& title,
+                                        int value, int low, int high) {
+    bool ok = false;
+    const int number = QInputDialog::getInt(nullptr, displayText(title), displayText(text), value,
+                                            low, high, 1, &ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+void QtDesktop::showNotice(const std::string& text, const std::string& title) {
+    auto* box = new QMessageBox(QMessageBox::NoIcon, displayText(title), displayText(text),
+                                QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+void QtDesktop::showProgress(const std::string& text, const std::string& title, int steps,
+                             std::function<void()> onCancel) {
+    closeProgress();
+    progress_ = new QProgressDialog(displayText(text), QStringLiteral("Cancel"), 0, steps);
+    progress_->setWindowTitle(displayText(title));
+    progress_->setWindowModality(Qt::NonModal);
+    // Shown at once, and left up at the last step: the caller closes it.
+    progress_->setMinimumDuration(0);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setValue(0);
+    QObject::connect(progress_, &QProgressDialog::canceled, progress_,
+                     [this, onCancel = std::move(onCancel)] {
+                         // Closing drops this connection; keep what is still to run.
+                         const std::function<void()> cancel = onCancel;
+                         closeProgress();
+                         if (cancel) {
+                             cancel();
+                         }
+                     });
+    progress_->show();
+}
+
+void QtDesktop::setProgress(int step, const std::string& text) {
+    if (progress_) {
+        progress_->setLabelText(displayText(text));
+        progress_->setValue(step);
+    }
+}
+
+void QtDesktop::closeProgress() {
+    if (!progress_) {
+        return;
+    }
+    // Closing the dialog raises canceled(); only the Cancel button is the user's cancel.
+    QProgressDialog* dialog = progress_;
+    progress_ = nullptr;
+    QObject::disconnect(dialog, &QProgressDialog::canceled, nullptr, nullptr);
+    dialog->hide();
+    dialog->deleteLater();
 }
 
 void QtDesktop::beep() {

@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QPointer>
+#include <QProgressDialog>
 #include <map>
 #include <string>
 
@@ -18,6 +20,14 @@ QIcon fallbackIcon(PictureColour colour);
 class QtDesktop : public Desktop {
 public:
     void messageBox(const std::string& text, const std::string& title) override;
+    bool askOkCancel(const std::string& text, const std::string& title) override;
+    std::optional<int> askNumber(const std::string& text, const std::string& title, int value,
+                                 int low, int high) override;
+    void showNotice(const std::string& text, const std::string& title) override;
+    void showProgress(const std::string& text, const std::string& title, int steps,
+                      std::function<void()> onCancel) override;
+    void setProgress(int step, const std::string& text) override;
+    void closeProgress() override;
     void beep() override;
     void pumpEvents() override;
     // The same path always gets the same handle, read afresh, so swapping pictures back and
@@ -33,6 +43,7 @@ public:
 private:
     std::map<std::string, Picture> handles_;
     std::map<Picture, QIcon> icons_;
+    QPointer<QProgressDialog> progress_;
     bool ended_ = false;
 };
 

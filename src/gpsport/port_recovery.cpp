@@ -1,0 +1,68 @@
+#include <exception>
+
+#include "app/form1.h"
+#include "gpsport/port_opening.h"
+#include "gpsport/port_values.h"
+
+namespace quorvane {
+
+namespace {
+
+// Ticks between attempts to open a lost port again. An attempt costs one scan of the port list
+// and one open call, so a receiver left unplugged for months costs nothing measurable, and a
+// replugged one is open within this many seconds.
+constexpr std::int16_t kRetryEveryTicks = 5;
+
+std::string portText(SerialPort& port, const std::string& name, double number) {
+    std::string device;
+    try {
+        device = port.portDevice(static_cast<int>(number));
+    } catch (const std::exception&) {
+        // Only a detail of the log line.
+    }
+    return device.empty() ? name : name + " (" + device + ")";
+}
+
+}  // namespace
+
+// Nothing is shown and nothing is stored: the lamps already show the silence, and the user's
+// choice of port stays as it is while the device is away.
+void Form1::MSPort1_OnGone(const std::string& reason) {
+    if (ProgramEnded) {
+        return;
+    }
+    logEvent("Receiver lost: " + reason);
+    PortRetrying = true;
+    PortRetryTicks = 0;
+}
+
+void Form1::RetryLostPort() {
+    if (!PortRetrying || ProgramEnded) {
+        return;
+    }
+    if (++PortRetryTicks < kRetryEveryTicks) {
+        return;
+    }
+    PortRetryTicks = 0;
+    const double number = portNumberOfName(GpsPortName);
+    if (number <= 0) {
+        PortRetrying = false;
+        return;
+    }
+    SerialPort& port = gpsPort(*this);
+    try {
+        openGpsPort(*this, port, number);
+    } catch (const std::exception&) {
+        // Still away. Failed attempts are not logged, so months of them leave the log alone.
+        try {
+            closeIfOpen(port);
+        } catch (const std::exception&) {
+            // As closed as it can be made; the next attempt closes first again.
+        }
+        return;
+    }
+    PortRetrying = false;
+    logEvent("Receiver back: " + portText(port, GpsPortName, number));
+}
+
+}  // namespace quorvane
