@@ -55,9 +55,9 @@ std::string oneLine(const std::string& text) {
 std::string unsignedSeconds(std::int64_t milliseconds) {
     const auto magnitude = milliseconds < 0 ? 0ULL - static_cast<unsigned long long>(milliseconds)
                                             : static_cast<unsigned long long>(milliseconds);
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu.%03llu", magnitude / 1000, magnitude % 1000);
-    return text;
+    const std::string fraction = std::to_string(magnitude % 1000);
+    return std::to_string(magnitude / 1000) + "." + std::string(3 - fraction.size(), '0') +
+           fraction;
 }
 
 #ifndef _WIN32
