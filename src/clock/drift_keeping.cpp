@@ -71,12 +71,16 @@ void Form1::learnDrift(const ClockSetting& setting) {
     const DriftObservation seen =
         Drift.observe({setting.offsetMs, toEpochMilliseconds(setting.utcSet),
                        DriftTrim.trimInForce(), DriftTrim.steady()});
-    if (const std::string text = observationText(seen, Drift); !text.empty()) {
-        logEvent(text);
-    }
-    if (seen.kind == DriftObservation::Kind::Accepted ||
-        seen.kind == DriftObservation::Kind::Replaced) {
-        SaveDriftFile();
+    // Learned while the option is off too, so the tooltip can show the drift before the user
+    // turns it on; but the log and the files beside the program stay as they were until then.
+    if (KeepTimeBetweenSettings.checked()) {
+        if (const std::string text = observationText(seen, Drift); !text.empty()) {
+            logEvent(text);
+        }
+        if (seen.kind == DriftObservation::Kind::Accepted ||
+            seen.kind == DriftObservation::Kind::Replaced) {
+            SaveDriftFile();
+        }
     }
     followDrift(false);
     DriftTrim.beginInterval();
