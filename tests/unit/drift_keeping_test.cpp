@@ -12,7 +12,7 @@ using std::chrono::hours;
 
 class DriftKeeping : public ::testing::Test {
 protected:
-    std::string driftPath() const { return "/program/QuorvaneDrift.XML"; }
+    std::string driftPath() const { return joinPath(f.files.folder, "QuorvaneDrift.XML"); }
 
     void loadWith(const std::optional<DriftFileValues>& drift) {
         if (drift) {

@@ -20,9 +20,10 @@ struct ClockSetterCalls {
     // SetSystemTime: 0, or the system's error code.
     std::function<std::uint32_t(const _SYSTEMTIME& utc)> setSystemTime;
     // GetSystemTimeAdjustment's time increment: 0 and the increment, or the error code.
-    std::function<std::uint32_t(std::uint32_t& increment)> timeIncrement;
+    // Left empty (as a seam that only sets the clock leaves them), the rate is not trimmed.
+    std::function<std::uint32_t(std::uint32_t& increment)> timeIncrement{};
     // SetSystemTimeAdjustment: 0, or the system's error code. disabled: the system's own rate.
-    std::function<std::uint32_t(std::uint32_t adjustment, bool disabled)> setTimeAdjustment;
+    std::function<std::uint32_t(std::uint32_t adjustment, bool disabled)> setTimeAdjustment{};
 };
 
 // AdjustTokenPrivileges, SetSystemTime and the time adjustment themselves.
