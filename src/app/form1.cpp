@@ -75,6 +75,7 @@ void Form1::buildMenus() {
         Menu_ReceiverDelay.appendItem(*item);
     }
     Menu_ReceiverDelay_Using.setVisible(false);
+    Menu_Comm.appendItem(KeepTimeBetweenSettings);
 }
 
 void Form1::wireHandlers() {
@@ -87,6 +88,7 @@ void Form1::wireHandlers() {
     TimeSyncOnStartup.onClick = [this] { TimeSyncOnStartup_Click(); };
     StartUpDelayEnabled.onClick = [this] { StartUpDelayEnabled_Click(); };
     Menu_NoDelay.onClick = [this] { Menu_NoDelay_Click(); };
+    KeepTimeBetweenSettings.onClick = [this] { KeepTimeBetweenSettings_Click(); };
     MenuMinimize.onClick = [this] { MenuMinimize_Click(); };
     MenuExit.onClick = [this] { MenuExit_Click(); };
     Menu_ReceiverDelay_Measure.onClick = [this] { Menu_ReceiverDelay_Measure_Click(); };

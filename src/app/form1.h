@@ -17,6 +17,8 @@
 #include "app/line_setting_items.h"
 #include "clock/clock_setting.h"
 #include "clock/receiver_delay.h"
+#include "clock/drift_learner.h"
+#include "clock/drift_trimmer.h"
 #include "platform/date_time.h"
 #include "platform/desktop.h"
 #include "platform/event_log.h"
@@ -281,6 +283,25 @@ public:
     // ... and ends when its time is up.
     void ReceiverDelay_Tick();
     std::string receiverFilePath();
+
+    // ---- keeping time between settings (clock/drift_*, settings/drift_file*) ---------------
+    MenuItem KeepTimeBetweenSettings{"KeepTimeBetweenSettings", "Keep Time Between Settings"};
+    DriftLearner Drift;
+    DriftTrimmer DriftTrim;
+    // Why the rate is not trimmed though the option is on; empty when it is, or may be.
+    std::string DriftTrimNote;
+    // Another program keeping the clock is said once a run.
+    bool DriftToldDisciplined = false;
+    void KeepTimeBetweenSettings_Click();
+    // Start-up: the option and the estimates from the drift file, then the rate trimmed.
+    void LoadDriftFile();
+    void SaveDriftFile();
+    std::string driftFilePath();
+    // After every successful setting: an estimate of the drift, and the rate trimmed to it.
+    void learnDrift(const ClockSetting& setting);
+    // Brings the clock's rate in line with the option and the drift learned, and says what
+    // stands in the way: in a box when the user just asked, else in a notification.
+    void followDrift(bool userAsked);
 
     // ---- platform, for the rooms ----------------------------------------------------------------
     SystemClock& clock() {

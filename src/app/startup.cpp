@@ -30,6 +30,7 @@ void Form1::Form_Load() {
     SettingsLoadRequested = true;
     LoadSaveFiles();
     LoadReceiverDelay();
+    LoadDriftFile();
 
     BalloonTitle = kNoGpsRx;
     BalloonText.clear();

@@ -87,14 +87,19 @@ void dropClockRight() {
     syscall(SYS_capset, &header, data);
 }
 
-// The one way these tests reach PosixClock::setUtc: in a forked child that has first given up
-// CAP_SYS_TIME and then confirmed from the kernel's own account that it no longer holds it.
-// Otherwise it refuses without calling.
-std::string setUtcWithoutTheRight(pid_t testProcess, const DateTime& value) {
+// The one way these tests reach PosixClock's setters: in a forked child that has first given
+// up CAP_SYS_TIME, become the unprivileged user "nobody" where it was root, and then confirmed
+// from the kernel's own account that it no longer holds the right. Otherwise it refuses
+// without calling.
+std::string withoutTheRight(pid_t testProcess,
+                            const std::function<ClockSetResult(PosixClock&)>& change) {
     if (getpid() == testProcess) {
         return "refused: not in a child process";
     }
     dropClockRight();
+    if (getuid() == 0 && setuid(65534) != 0) {
+        return "refused: still root";
+    }
     for (const char* set : {"CapEff", "CapPrm", "CapBnd"}) {
         const std::optional<std::uint64_t> mask = capabilitySet(set);
         if (!mask || (*mask >> CAP_SYS_TIME & 1) != 0) {
@@ -102,7 +107,7 @@ std::string setUtcWithoutTheRight(pid_t testProcess, const DateTime& value) {
         }
     }
     PosixClock clock;
-    const ClockSetResult result = clock.setUtc(value);
+    const ClockSetResult result = change(clock);
     switch (result.outcome) {
         case ClockSetOutcome::NotPermitted:
             return "NotPermitted: " + result.detail;
@@ -112,6 +117,10 @@ std::string setUtcWithoutTheRight(pid_t testProcess, const DateTime& value) {
             return "SET THE REAL CLOCK";
     }
     return "unknown outcome";
+}
+
+std::string setUtcWithoutTheRight(pid_t testProcess, const DateTime& value) {
+    return withoutTheRight(testProcess, [&](PosixClock& clock) { return clock.setUtc(value); });
 }
 
 std::int64_t wallMinusMonotonicMs() {
@@ -189,6 +198,18 @@ TEST(PosixClock, ReadsTheKernelsDisciplineWithoutChangingIt) {
     ASSERT_TRUE(first.known);
     EXPECT_LE(std::abs(first.frequencyPpm), 512.0);  // the kernel's own bound
     EXPECT_EQ(clock.discipline().frequencyPpm, first.frequencyPpm);
+}
+
+TEST(PosixClock, TrimmingTheRateWithoutTheRightIsRefusedAndChangesNothing) {
+    PosixClock clock;
+    const ClockDiscipline before = clock.discipline();
+    ASSERT_TRUE(before.known);
+    const pid_t self = getpid();
+    const auto trim = [](PosixClock& child) { return child.setFrequencyPpm(123.5); };
+    EXPECT_EQ(inChild([&] { return withoutTheRight(self, trim); }),
+              "NotPermitted: Operation not permitted");
+    EXPECT_EQ(clock.discipline().frequencyPpm, before.frequencyPpm);
+    EXPECT_EQ(withoutTheRight(self, trim), "refused: not in a child process");
 }
 
 }  // namespace

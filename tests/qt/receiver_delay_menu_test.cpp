@@ -29,7 +29,7 @@ TEST(ReceiverDelayMenuView, CommMenuEndsWithALineThenTheSubmenu) {
         captions << (action->isSeparator() ? QStringLiteral("---") : action->text());
     }
     EXPECT_EQ(captions, QStringList({"Port", "Baud", "Parity", "Flow", "Data Bits", "Stop", "---",
-                                     "Receiver Delay"}));
+                                     "Receiver Delay", "Keep Time Between Settings"}));
 
     QMenu& delay = *view.menuFor(f.form.Menu_ReceiverDelay);
     ASSERT_EQ(delay.actions().size(), 4);

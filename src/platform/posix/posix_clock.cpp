@@ -1,6 +1,8 @@
 #include "platform/posix/posix_clock.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <optional>
@@ -12,6 +14,15 @@ namespace quorvane {
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86'400;
+// The kernel refuses a larger frequency offset (MAXFREQ).
+constexpr double kLargestFrequencyPpm = 500;
+// adjtimex keeps ppm with a 16-bit binary fraction.
+constexpr double kFrequencyScale = 65536.0;
+
+ClockSetResult fromErrno(int error) {
+    return {error == EPERM ? ClockSetOutcome::NotPermitted : ClockSetOutcome::Failed,
+            std::strerror(error)};
+}
 
 struct ZoneAt {
     long offsetSeconds;  // east of UTC
@@ -107,9 +118,7 @@ ClockSetResult PosixClock::setUtc(const DateTime& utc) {
     if (clock_settime(CLOCK_REALTIME, &value) == 0) {
         return {ClockSetOutcome::Set, ""};
     }
-    const int error = errno;
-    return {error == EPERM ? ClockSetOutcome::NotPermitted : ClockSetOutcome::Failed,
-            std::strerror(error)};
+    return fromErrno(errno);
 }
 
 ClockDiscipline PosixClock::discipline() {
@@ -118,9 +127,22 @@ ClockDiscipline PosixClock::discipline() {
     if (::adjtimex(&state) < 0) {
         return {};
     }
-    // freq is in parts per million with a 16-bit binary fraction.
     return {true, (state.status & STA_UNSYNC) != 0, (state.status & STA_PLL) != 0,
-            static_cast<double>(state.freq) / 65536.0};
+            static_cast<double>(state.freq) / kFrequencyScale};
+}
+
+ClockSetResult PosixClock::setFrequencyPpm(double ppm) {
+    if (!std::isfinite(ppm)) {
+        return {ClockSetOutcome::Failed, "the rate to set is not a number"};
+    }
+    timex change{};
+    change.modes = ADJ_FREQUENCY;
+    change.freq =
+        std::lround(std::clamp(ppm, -kLargestFrequencyPpm, kLargestFrequencyPpm) * kFrequencyScale);
+    if (::adjtimex(&change) < 0) {
+        return fromErrno(errno);
+    }
+    return {ClockSetOutcome::Set, ""};
 }
 
 }  // namespace quorvane

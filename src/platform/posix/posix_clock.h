@@ -17,6 +17,9 @@ public:
     ClockSetResult setUtc(const DateTime& utc) override;
     // adjtimex with no mode bits: a read, safe for anyone.
     ClockDiscipline discipline() override;
+    // adjtimex ADJ_FREQUENCY, within the kernel's 500 ppm. Needs CAP_SYS_TIME; without it,
+    // NotPermitted.
+    ClockSetResult setFrequencyPpm(double ppm) override;
 };
 
 }  // namespace quorvane

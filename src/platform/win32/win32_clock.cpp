@@ -1,5 +1,7 @@
 #include "platform/win32/win32_clock.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "platform/win32/wide_text.h"
@@ -14,6 +16,8 @@ namespace {
 // The earliest and latest years SYSTEMTIME holds.
 constexpr int kFirstYear = 1601;
 constexpr int kLastYear = 30827;
+// The same bound as the other systems keep.
+constexpr double kLargestFrequencyPpm = 500;
 
 std::uint32_t enablePrivilege() {
     HANDLE token = nullptr;
@@ -38,6 +42,20 @@ std::uint32_t setSystemTime(const SYSTEMTIME& utc) {
     return SetSystemTime(&utc) ? 0 : GetLastError();
 }
 
+std::uint32_t timeIncrement(std::uint32_t& increment) {
+    DWORD adjustment = 0, tick = 0;
+    BOOL disabled = TRUE;
+    if (!GetSystemTimeAdjustment(&adjustment, &tick, &disabled)) {
+        return GetLastError();
+    }
+    increment = tick;
+    return 0;
+}
+
+std::uint32_t setTimeAdjustment(std::uint32_t adjustment, bool disabled) {
+    return SetSystemTimeAdjustment(adjustment, disabled ? TRUE : FALSE) ? 0 : GetLastError();
+}
+
 bool isRefusal(std::uint32_t error) {
     return error == ERROR_NOT_ALL_ASSIGNED || error == ERROR_PRIVILEGE_NOT_HELD ||
            error == ERROR_ACCESS_DENIED;
@@ -55,7 +73,7 @@ ClockSetResult refused(std::uint32_t error) {
 }  // namespace
 
 ClockSetterCalls systemClockSetterCalls() {
-    return {enablePrivilege, setSystemTime};
+    return {enablePrivilege, setSystemTime, timeIncrement, setTimeAdjustment};
 }
 
 Win32Clock::Win32Clock(ClockSetterCalls calls) : calls_(std::move(calls)) {}
@@ -99,6 +117,29 @@ ClockSetResult Win32Clock::setUtc(const DateTime& utc) {
         return refused(error);
     }
     if (const std::uint32_t error = calls_.setSystemTime(value); error != 0) {
+        return refused(error);
+    }
+    return {ClockSetOutcome::Set, ""};
+}
+
+ClockSetResult Win32Clock::setFrequencyPpm(double ppm) {
+    if (!calls_.timeIncrement || !calls_.setTimeAdjustment) {
+        return SystemClock::setFrequencyPpm(ppm);
+    }
+    if (!std::isfinite(ppm)) {
+        return {ClockSetOutcome::Failed, "the rate to set is not a number"};
+    }
+    if (const std::uint32_t error = calls_.enableSystemTimePrivilege(); error != 0) {
+        return refused(error);
+    }
+    std::uint32_t increment = 0;
+    if (const std::uint32_t error = calls_.timeIncrement(increment); error != 0) {
+        return refused(error);
+    }
+    const double trim = std::clamp(ppm, -kLargestFrequencyPpm, kLargestFrequencyPpm);
+    const auto adjustment =
+        static_cast<std::uint32_t>(std::llround(increment * (1.0 + trim * 1e-6)));
+    if (const std::uint32_t error = calls_.setTimeAdjustment(adjustment, trim == 0); error != 0) {
         return refused(error);
     }
     return {ClockSetOutcome::Set, ""};

@@ -19,9 +19,14 @@ struct ClockSetterCalls {
     std::function<std::uint32_t()> enableSystemTimePrivilege;
     // SetSystemTime: 0, or the system's error code.
     std::function<std::uint32_t(const _SYSTEMTIME& utc)> setSystemTime;
+    // GetSystemTimeAdjustment's time increment: 0 and the increment, or the error code.
+    // Left empty (as a seam that only sets the clock leaves them), the rate is not trimmed.
+    std::function<std::uint32_t(std::uint32_t& increment)> timeIncrement{};
+    // SetSystemTimeAdjustment: 0, or the system's error code. disabled: the system's own rate.
+    std::function<std::uint32_t(std::uint32_t adjustment, bool disabled)> setTimeAdjustment{};
 };
 
-// AdjustTokenPrivileges and SetSystemTime themselves.
+// AdjustTokenPrivileges, SetSystemTime and the time adjustment themselves.
 ClockSetterCalls systemClockSetterCalls();
 
 // The computer's clock and time zone through the Windows API.
@@ -37,6 +42,9 @@ public:
     // Enables the system-time privilege, then one SetSystemTime. Without the privilege
     // (a process not run as administrator): NotPermitted.
     ClockSetResult setUtc(const DateTime& utc) override;
+    // The clock's rate through SetSystemTimeAdjustment: each tick adds its increment scaled by
+    // the trim; 0 gives the system its own rate back. Needs the same privilege as setUtc.
+    ClockSetResult setFrequencyPpm(double ppm) override;
 
 private:
     ClockSetterCalls calls_;
