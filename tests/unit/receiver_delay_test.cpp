@@ -158,7 +158,8 @@ TEST_F(ReceiverDelayMeasuring, MeasuresThirtyBurstsSavesAndUsesTheMedian) {
     EXPECT_EQ(f.desktop.notices[0].text, "Receiver delay 152 ms (spread 1.0 ms, 30 bursts)");
     EXPECT_TRUE(f.desktop.messages.empty()) << "no modal box";
     EXPECT_FALSE(f.desktop.progressUp);
-    EXPECT_EQ(f.files.files.at("/program/QuorvaneReceiver.XML"), formatReceiverFile(152));
+    EXPECT_EQ(f.files.files.at(joinPath(f.files.folder, "QuorvaneReceiver.XML")),
+              formatReceiverFile(152));
     EXPECT_EQ(f.files.writes, 1) << "the settings file is not written";
     EXPECT_EQ(f.form.ReceiverDelayMs, 152);
     EXPECT_EQ(f.form.Menu_ReceiverDelay_Using.caption(), "Using 152 ms");
@@ -274,7 +275,7 @@ TEST_F(ReceiverDelayMeasuring, CancelEndsItWithoutChangingAnything) {
 
 TEST(ReceiverDelayMenu, StartUpUseZeroEnterAndAFailedSave) {
     FormFixture f;
-    const std::string path = "/program/QuorvaneReceiver.XML";
+    const std::string path = joinPath(f.files.folder, "QuorvaneReceiver.XML");
     f.files.files[path] = "\r\n<RECEIVER_DELAY_MS>75</RECEIVER_DELAY_MS>\r\n";
     f.load();
     EXPECT_EQ(f.form.ReceiverDelayMs, 75);
