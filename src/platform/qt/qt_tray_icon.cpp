@@ -56,7 +56,10 @@ void QtTrayIcon::popupMenu(MenuItem& menu, WindowHandle) {
 
 void QtTrayIcon::showMessage(const std::string& title, const std::string& text) {
     if (inTray() && QSystemTrayIcon::supportsMessages()) {
-        icon_.showMessage(QString::fromStdString(title), QString::fromStdString(text));
+        // With the tray's own picture: the stock information icon comes from the desktop's icon
+        // theme, whose cache file Qt then keeps open for the rest of the run.
+        icon_.showMessage(QString::fromStdString(title), QString::fromStdString(text),
+                          icon_.icon());
     }
 }
 
