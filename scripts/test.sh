@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/utf8-locale.bash
+source scripts/without-clock-right.bash
 
 scripts/setup-debian.sh
 

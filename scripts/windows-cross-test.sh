@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/utf8-locale.bash
+source scripts/without-clock-right.bash
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64 wine64 googletest)
 missing=()
