@@ -3,7 +3,10 @@
 #   install-desktop-entry.sh [--autostart] [FOLDER]
 # FOLDER is the installed program's folder (what `cmake --install build --prefix FOLDER` laid
 # out); by default the folder this script lies in. The entry runs FOLDER/quorvane by its full
-# path. Nothing outside your home is touched; to undo, delete the files it names.
+# path. Outside your home it changes one thing: a program that everyone may run is made
+# executable by its owner and group only (chmod 750), since once given the right to set the
+# clock it would hand that right to every user of the computer. To undo, delete the files it
+# names.
 set -euo pipefail
 
 usage() {
@@ -34,6 +37,15 @@ for needed in "$program" "$template" "$icons"; do
         exit 1
     }
 done
+if [ -n "$(find "$program" -maxdepth 0 -perm -o=x)" ]; then
+    if [ -O "$program" ] && chmod 750 "$program"; then
+        echo "made $program executable by its owner and group only (chmod 750)"
+    else
+        echo "warning: every user of this computer can run $program; with the right to set" \
+            "the clock it would set it for them too. Make it executable by its owner and" \
+            "group only: chmod 750 '$program'" >&2
+    fi
+fi
 case $folder in
     *$'\n'* | *$'\t'* | *$'\r'*) echo "a folder whose name holds a line break or tab cannot go in a desktop entry" >&2; exit 1 ;;
 esac

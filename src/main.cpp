@@ -10,10 +10,17 @@
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_tray_icon.h"
 #include "platform/std_random.h"
+#ifndef _WIN32
+#include "platform/posix/secure_start.h"
+#endif
 
 int main(int argc, char** argv) {
     using namespace quorvane;
 
+#ifndef _WIN32
+    // Before Qt reads a variable or starts a thread.
+    const SecureStart secure = secureStart();
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     // The program ends through its own shutdown sequence only, never because a message box was
@@ -31,6 +38,9 @@ int main(int argc, char** argv) {
     QtBalloon balloon;
 
     Form1 form(FormPlatform{serial, tray, balloon, clock, random, files, desktop, log});
+#ifndef _WIN32
+    form.ClockRightWithdrawn = secure.clockRightWithdrawn;
+#endif
     MainWindowView view(form, iconOf);
     tray.setMenuSource([&view](const MenuItem& menu) { return view.menuFor(menu); });
     balloon.setAnchors([&view](WindowHandle handle) { return view.widgetFor(handle); });

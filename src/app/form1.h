@@ -191,6 +191,9 @@ public:
     bool UnloadingWindows = false;
     // A tick is running; a tick that starts inside it (from a box or a pump) only shows.
     bool TickInProgress = false;
+    // Users other than the owner and group may run this copy, so the clock right it carried was
+    // dropped before start; Form_Load says so.
+    bool ClockRightWithdrawn = false;
 
     // ---- app/ ---------------------------------------------------------------------------------
     void Form_Load();

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "clock/clock_messages.h"
 
 namespace quorvane {
 
@@ -37,6 +38,15 @@ void Form1::Form_Load() {
     SentenceHistory.fill("");
     for (Label* label : {&Label2, &Label6, &Label7, &GPS_Label}) {
         label->setToolTip(kNoGpsRx);
+    }
+
+    if (ClockRightWithdrawn) {
+        const std::string text =
+            "Other users of this computer can run this copy of Quorvane, so it will not set the "
+            "clock. Make it executable by its owner and group only: chmod 750 " +
+            shellWord(files_.executablePath());
+        logEvent(text);
+        desktop_.messageBox(text, kProgramTitle);
     }
 }
 

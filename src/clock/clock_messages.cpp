@@ -60,8 +60,8 @@ std::string unsignedSeconds(std::int64_t milliseconds) {
            fraction;
 }
 
-#ifndef _WIN32
-// The path as a shell word, so a folder with spaces still gives a command that works when pasted.
+}  // namespace
+
 std::string shellWord(const std::string& path) {
     const bool plain = path.find_first_not_of(
                            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
@@ -75,9 +75,6 @@ std::string shellWord(const std::string& path) {
     }
     return quoted + "'";
 }
-#endif
-
-}  // namespace
 
 std::string noRecentFixMessage(int limitSeconds) {
     return "No GPS fix with a correct checksum has arrived in the last " +

@@ -29,6 +29,9 @@ std::string clockSetLogText(const ClockSetting& setting);
 std::string clockRefusedLogText(ClockSetCause cause, const std::string& message);
 // "Clock set: it was 0.842 s slow" (or fast).
 std::string clockSetNotice(std::int64_t offsetMs);
+// A path as one word of a POSIX shell, quoted where needed, so a command that names it still
+// works when pasted.
+std::string shellWord(const std::string& path);
 // Milliseconds as signed seconds: "+0.842 s", "-12.005 s".
 std::string signedSeconds(std::int64_t milliseconds);
 

@@ -30,6 +30,7 @@ for file in quorvane quorvane.desktop install-desktop-entry.sh GPS_GREEN.ico; do
     [ -e "$folder/$file" ] || fail "the installed folder has no $file"
 done
 check_icons "$folder/icons/hicolor"
+[ "$(stat -c %a "$folder/quorvane")" = 750 ] || fail "the program is not installed 0750"
 desktop-file-validate "$folder/quorvane.desktop" || fail "the installed entry does not validate"
 
 home=$work/home
@@ -46,11 +47,19 @@ cmp -s "$menu" "$auto" || fail "the autostart entry differs from the menu's"
 check_icons "$home/.local/share/icons/hicolor"
 
 # Without the option, from elsewhere, naming a plain folder: the menu only, no quotes needed.
+# A copy everyone may run is made 0750 where the script's user owns it, else only warned about.
 mv "$folder" "$work/plain"
 other=$work/other
+chmod 755 "$work/plain/quorvane"
 (cd / && env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$other" \
     bash "$work/plain/install-desktop-entry.sh" "$work/plain") >/dev/null ||
     fail "the install script failed for a folder given by name"
+[ "$(stat -c %a "$work/plain/quorvane")" = 750 ] || fail "the script left its own copy 0755"
+if [ "$(id -u)" -eq 0 ]; then
+    chmod 755 "$work/plain/quorvane" && chown nobody "$work/plain/quorvane"
+    HOME="$other" bash "$work/plain/install-desktop-entry.sh" "$work/plain" 2>&1 >/dev/null |
+        grep -qF "chmod 750 '$work/plain/quorvane'" || fail "no warning about a copy all may run"
+fi
 grep -qxF "Exec=$work/plain/quorvane" "$other/.local/share/applications/quorvane.desktop" ||
     fail "Exec is not the plain full path"
 [ ! -e "$other/.config/autostart" ] || fail "an autostart entry was made without --autostart"

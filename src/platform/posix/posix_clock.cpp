@@ -9,6 +9,8 @@
 
 #include <sys/timex.h>
 
+#include "platform/posix/clock_right.h"
+
 namespace quorvane {
 
 namespace {
@@ -115,10 +117,10 @@ ClockSetResult PosixClock::setUtc(const DateTime& utc) {
         value.tv_sec -= 1;
         value.tv_nsec += 1'000'000'000L;
     }
-    if (clock_settime(CLOCK_REALTIME, &value) == 0) {
-        return {ClockSetOutcome::Set, ""};
+    if (const int error = withClockRight([&] { return clock_settime(CLOCK_REALTIME, &value); })) {
+        return fromErrno(error);
     }
-    return fromErrno(errno);
+    return {ClockSetOutcome::Set, ""};
 }
 
 ClockDiscipline PosixClock::discipline() {
@@ -139,8 +141,8 @@ ClockSetResult PosixClock::setFrequencyPpm(double ppm) {
     change.modes = ADJ_FREQUENCY;
     change.freq =
         std::lround(std::clamp(ppm, -kLargestFrequencyPpm, kLargestFrequencyPpm) * kFrequencyScale);
-    if (::adjtimex(&change) < 0) {
-        return fromErrno(errno);
+    if (const int error = withClockRight([&] { return ::adjtimex(&change); })) {
+        return fromErrno(error);
     }
     return {ClockSetOutcome::Set, ""};
 }
