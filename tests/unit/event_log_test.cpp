@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "fakes/fakes.h"
 #include "platform/file_event_log.h"
 
@@ -45,6 +49,38 @@ TEST(EventLog, AFileThatCannotBeReadOrWrittenStopsNothing) {
     EXPECT_NO_THROW(log.append("after an unreadable log"));
     EXPECT_NE(files.files["/program/Quorvane.log"].find("after an unreadable log"),
               std::string::npos);
+}
+
+TEST(EventLog, AnUnreadableLogIsSetAsideNeverOverwritten) {
+    const std::string path = "/program/Quorvane.log", aside = path + ".1";
+    struct Case {
+        int readFails;                   // too large, not an ordinary file, an input fault
+        std::optional<int> renameFails;  // setting it aside fails too
+    };
+    for (const Case c : {Case{7, {}}, Case{75, {}}, Case{57, {}}, Case{75, 75}}) {
+        FakeTextFiles files;
+        files.files[path] = "precious\n";
+        files.files[aside] = "older generation\n";
+        std::vector<std::string> complaints;
+        FileEventLog log(files, path, [&](const std::string& c) { complaints.push_back(c); });
+        files.readFails = c.readFails;
+        files.renameFails = c.renameFails;
+        log.append("first");
+        if (!c.renameFails) {
+            files.readFails.reset();  // the new log reads back
+        }
+        log.append("second");
+        if (c.renameFails) {
+            EXPECT_EQ(files.files[path], "precious\n");
+            EXPECT_EQ(files.files[aside], "older generation\n");
+            EXPECT_EQ(complaints.size(), 1u) << "said once, not at every line";
+        } else {
+            EXPECT_EQ(files.files[aside], "precious\n") << c.readFails;
+            EXPECT_EQ(files.files[path].rfind("first\n"), 0u) << files.files[path];
+            EXPECT_NE(files.files[path].find("second"), std::string::npos);
+            EXPECT_TRUE(complaints.empty());
+        }
+    }
 }
 
 TEST(EventLog, LinesBeginWithTheUtcTimeToTheMillisecond) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 #include "platform/file_rules.h"
@@ -131,6 +132,12 @@ void PosixTextFiles::replaceWhole(const std::string& path, const std::string& by
         ::open(posix::folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) {
         (void)::fsync(folder.get());
+    }
+}
+
+void PosixTextFiles::rename(const std::string& path, const std::string& to) {
+    if (::rename(path.c_str(), to.c_str()) != 0) {
+        posix::fail(errno, path, "Cannot rename");
     }
 }
 

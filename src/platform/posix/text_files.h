@@ -30,6 +30,7 @@ public:
     // takes no new file, a writable file is written in place and flushed. Leftover temporaries
     // of saves that never finished are removed first.
     void replaceWhole(const std::string& path, const std::string& bytes) override;
+    void rename(const std::string& path, const std::string& to) override;
 };
 
 }  // namespace quorvane

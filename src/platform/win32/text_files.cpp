@@ -320,4 +320,11 @@ void Win32TextFiles::replaceWhole(const std::string& path, const std::string& by
     }
 }
 
+void Win32TextFiles::rename(const std::string& path, const std::string& to) {
+    if (!MoveFileExW(widePath(path).c_str(), widePath(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        fail(GetLastError(), path, "Cannot rename");
+    }
+}
+
 }  // namespace quorvane

@@ -40,6 +40,7 @@ public:
     // is written in place and flushed. Leftover temporaries of saves that never finished (their
     // process is gone) are removed first.
     void replaceWhole(const std::string& path, const std::string& bytes) override;
+    void rename(const std::string& path, const std::string& to) override;
 };
 
 }  // namespace quorvane
