@@ -191,6 +191,9 @@ public:
     bool UnloadingWindows = false;
     // A tick is running; a tick that starts inside it (from a box or a pump) only shows.
     bool TickInProgress = false;
+    // When the last tick ran the timed steps: they run once per second of real time, however
+    // the heartbeat's ticks bunch up.
+    std::optional<MonoTime> LastTimedTick;
 
     // ---- app/ ---------------------------------------------------------------------------------
     void Form_Load();
