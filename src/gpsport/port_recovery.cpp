@@ -33,8 +33,9 @@ void Form1::MSPort1_OnGone(const std::string& reason) {
     if (ProgramEnded) {
         return;
     }
-    logEvent("Receiver lost: " + reason);
-    TrayIcon1.showMessage(kProgramTitle, "Receiver lost: " + reason +
+    // The reason names the port: "Com3 (/dev/ttyUSB0): the device went away".
+    logEvent("Receiver lost on " + reason);
+    TrayIcon1.showMessage(kProgramTitle, "Receiver lost on " + reason +
                                              ". It is opened again as soon as it is back.");
     PortRetrying = true;
     PortRetryTicks = 0;

@@ -66,7 +66,7 @@ protected:
 TEST_F(PortRecovery, ALostPortIsTriedQuietlyEveryFewTicksUntilItIsBack) {
     unplug();
     EXPECT_EQ(logged(),
-              std::vector<std::string>{"Receiver lost: Com3 (/dev/ttyUSB0): the device went away"});
+              std::vector<std::string>{"Receiver lost on Com3 (/dev/ttyUSB0): the device went away"});
     ASSERT_EQ(f.tray.messages.size(), 1u);
     EXPECT_NE(f.tray.messages[0].text.find("/dev/ttyUSB0"), std::string::npos);
     EXPECT_TRUE(f.desktop.messages.empty());

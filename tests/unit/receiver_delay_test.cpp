@@ -175,6 +175,18 @@ TEST_F(ReceiverDelayMeasuring, MeasuresThirtyBurstsSavesAndUsesTheMedian) {
     EXPECT_EQ(logged.substr(logged.size() - 23), ", receiver delay 152 ms") << logged;
 }
 
+TEST_F(ReceiverDelayMeasuring, AMeasurementThatCannotBeSavedSaysSoFirst) {
+    f.files.writeFails = 61;
+    f.form.Menu_ReceiverDelay_Measure.click();
+    bursts(30, {152});
+    ASSERT_EQ(f.desktop.notices.size(), 1u);
+    const std::string& told = f.desktop.notices[0].text;
+    EXPECT_EQ(told.rfind("The receiver delay could not be saved: ", 0), 0u) << told;
+    EXPECT_NE(told.find("In use: no delay."), std::string::npos) << told;
+    EXPECT_NE(told.find("The measurement gave 152 ms"), std::string::npos) << told;
+    EXPECT_FALSE(f.form.ReceiverDelayMs);
+}
+
 TEST(ReceiverDelayRefusals, SaySoAndChangeNothing) {
     struct Case {
         const char* what;
