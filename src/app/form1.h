@@ -275,8 +275,6 @@ public:
     void Menu_ReceiverDelay_Measure_Click();
     void Menu_ReceiverDelay_Zero_Click();
     void Menu_ReceiverDelay_Enter_Click();
-    // Reads the file again, so a delay typed into it by hand takes effect.
-    void Menu_ReceiverDelay_Using_Click();
     // Reads the receiver file into ReceiverDelayMs and the menu; any failure means no delay.
     void LoadReceiverDelay();
     // Saves a delay to the receiver file, then reads the file back. The failure's text, or "".

@@ -164,7 +164,8 @@ TEST_F(ReceiverDelayMeasuring, MeasuresThirtyBurstsSavesAndUsesTheMedian) {
     EXPECT_EQ(f.form.ReceiverDelayMs, 152);
     EXPECT_EQ(f.form.Menu_ReceiverDelay_Using.caption(), "Using 152 ms");
     EXPECT_TRUE(f.form.Menu_ReceiverDelay_Using.visible());
-    EXPECT_TRUE(f.form.Menu_ReceiverDelay_Using.checked());
+    EXPECT_FALSE(f.form.Menu_ReceiverDelay_Using.enabled()) << "a line that states the value";
+    EXPECT_FALSE(f.form.Menu_ReceiverDelay_Using.checked());
 
     // SET TIME: fix + time since the burst began (40 ms) + the receiver delay.
     f.form.SetComputerClock_Click();
