@@ -233,11 +233,18 @@ public:
     void MSPort1_OnRead(const std::optional<std::string>& value, const ArrivalStamps& stamps = {});
     void Menu_Port_Number_Click(std::int16_t Index);
     // The open port went away: tried again quietly by RetryLostPort, once per few ticks, until
-    // it opens or StartGPSPort runs for a choice in the menus or at start-up.
+    // it opens or StartGPSPort runs for a choice in the menus or at start-up. A device that
+    // drops again straight after each reopening is tried less and less often, and logged at
+    // most once a minute.
     void MSPort1_OnGone(const std::string& reason);
     void RetryLostPort();
     bool PortRetrying = false;
     std::int16_t PortRetryTicks = 0;
+    std::int16_t PortRetryEveryTicks = 3;
+    std::optional<MonoTime> PortReopenedAt;  // when a retry last brought the port back
+    std::optional<MonoTime> PortLoggedAt;    // the last "lost" or "back" line
+    int PortUnloggedDrops = 0;               // drops since that line that were not logged
+    void logPortLine(const std::string& text, MonoTime now);
 #define QUORVANE_DECLARE_HANDLER(item, caption, checked) void item##_Click();
     QUORVANE_LINE_SETTING_ITEMS(QUORVANE_DECLARE_HANDLER)
 #undef QUORVANE_DECLARE_HANDLER

@@ -65,8 +65,8 @@ protected:
 
 TEST_F(PortRecovery, ALostPortIsTriedQuietlyEveryFewTicksUntilItIsBack) {
     unplug();
-    EXPECT_EQ(logged(),
-              std::vector<std::string>{"Receiver lost on Com3 (/dev/ttyUSB0): the device went away"});
+    EXPECT_EQ(logged(), std::vector<std::string>{
+                            "Receiver lost on Com3 (/dev/ttyUSB0): the device went away"});
     ASSERT_EQ(f.tray.messages.size(), 1u);
     EXPECT_NE(f.tray.messages[0].text.find("/dev/ttyUSB0"), std::string::npos);
     EXPECT_TRUE(f.desktop.messages.empty());
@@ -108,6 +108,48 @@ TEST_F(PortRecovery, ALostPortIsTriedQuietlyEveryFewTicksUntilItIsBack) {
     tick(3);
     EXPECT_TRUE(f.serial.open);
     EXPECT_EQ(logged().size(), 4u);
+}
+
+TEST_F(PortRecovery, ADeviceThatDropsStraightAfterEachOpenIsTriedLessOftenAndLoggedLess) {
+    const std::string gone = "Com3 (/dev/ttyUSB0): the device went away";
+    std::vector<int> attemptsAt, linesAt;
+    f.serial.goAway(gone);
+    linesAt.push_back(0);
+    for (int t = 1; t <= 900; ++t) {
+        const int attempts = openAttempts();
+        const std::size_t lines = f.log.lines.size();
+        tick();
+        if (f.serial.open) {
+            f.serial.goAway(gone);  // at once, every time
+        }
+        attemptsAt.insert(attemptsAt.end(), openAttempts() - attempts, t);
+        linesAt.insert(linesAt.end(), f.log.lines.size() - lines, t);
+    }
+    std::vector<int> waits;
+    for (std::size_t i = 0; i < attemptsAt.size() && i < 8; ++i) {
+        waits.push_back(attemptsAt[i] - (i == 0 ? 0 : attemptsAt[i - 1]));
+    }
+    EXPECT_EQ(waits, (std::vector<int>{3, 6, 12, 24, 48, 60, 60, 60}));
+    // The first loss and return are told as ever; after that, a line a minute at most, which
+    // counts the drops it stands for.
+    ASSERT_GE(linesAt.size(), 3u);
+    EXPECT_EQ(linesAt[1], 3);
+    for (std::size_t i = 2; i < linesAt.size(); ++i) {
+        EXPECT_GE(linesAt[i] - linesAt[i - 1], 60) << i;
+    }
+    EXPECT_LE(linesAt.size(), 2u + 900 / 60);
+    EXPECT_EQ(logged()[2],
+              "Receiver back: Com3 (/dev/ttyUSB0) (it dropped 4 more times since "
+              "the last line)");
+
+    // Once it stays, the next loss is tried after the first wait again.
+    tick(80);
+    ASSERT_TRUE(f.serial.open);
+    f.serial.goAway(gone);
+    const int attempts = openAttempts();
+    tick(3);
+    EXPECT_EQ(openAttempts(), attempts + 1);
+    EXPECT_EQ(logged().back(), "Receiver back: Com3 (/dev/ttyUSB0)");
 }
 
 TEST_F(PortRecovery, AChoiceInTheMenusOrExitEndsTheRetrying) {
