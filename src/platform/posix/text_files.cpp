@@ -108,6 +108,13 @@ std::string PosixTextFiles::readAll(const std::string& path) {
 void PosixTextFiles::replaceWhole(const std::string& path, const std::string& bytes) {
     const std::string target = posix::linkTarget(path);
     posix::FileDescriptor existing = posix::openExistingForWriting(target, path);
+    // A rename would leave the file's other names holding the old settings.
+    if (posix::hasOtherNames(existing)) {
+        if (const int failed = posix::writeInPlace(existing, bytes); failed != 0) {
+            posix::fail(failed, path, "Cannot write", target);
+        }
+        return;
+    }
     posix::removeLeftoverTemporaries(target);
     std::string temporary;
     posix::FileDescriptor fd(posix::createTemporary(target, temporary));
