@@ -146,7 +146,7 @@ lamps green || fail "the lamps were not green at the end: $(lamp_pixels "$window
 
 rss_end=$(rss_kb)
 fds_end=$(fd_count)
-lost=$(grep -c " Receiver lost: " "$work/Quorvane.log" 2>/dev/null || true)
+lost=$(grep -c " Receiver lost on " "$work/Quorvane.log" 2>/dev/null || true)
 back=$(grep -c " Receiver back: " "$work/Quorvane.log" 2>/dev/null || true)
 lost=${lost:-0} back=${back:-0}
 echo

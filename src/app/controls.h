@@ -115,10 +115,13 @@ public:
     const std::string& caption() const { return caption_; }
     bool checked() const { return checked_; }
     bool visible() const { return visible_; }
+    // A disabled item is shown greyed and cannot be clicked.
+    bool enabled() const { return enabled_; }
     const std::string& toolTip() const { return toolTip_; }
     void setCaption(const std::string& caption) { assign(caption_, caption); }
     void setChecked(bool checked) { assign(checked_, checked); }
     void setVisible(bool visible) { assign(visible_, visible); }
+    void setEnabled(bool enabled) { assign(enabled_, enabled); }
     void setToolTip(const std::string& toolTip) { assign(toolTip_, toolTip); }
 
     // Sub-items in menu order. A change of the list notifies this item's observer.
@@ -129,7 +132,7 @@ public:
     // What a click runs; set by the window when it is built.
     std::function<void()> onClick;
     void click() const {
-        if (onClick) {
+        if (onClick && enabled_) {
             onClick();
         }
     }
@@ -139,6 +142,7 @@ private:
     bool checked_;
     bool separator_ = false;
     bool visible_ = true;
+    bool enabled_ = true;
     std::string toolTip_;
     std::vector<MenuItem*> items_;
 };

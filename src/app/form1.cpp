@@ -74,7 +74,9 @@ void Form1::buildMenus() {
                            &Menu_ReceiverDelay_Enter, &Menu_ReceiverDelay_Using}) {
         Menu_ReceiverDelay.appendItem(*item);
     }
+    // A line that states the delay in use; the items above it change it.
     Menu_ReceiverDelay_Using.setVisible(false);
+    Menu_ReceiverDelay_Using.setEnabled(false);
     Menu_Comm.appendItem(KeepTimeBetweenSettings);
 }
 
@@ -94,7 +96,6 @@ void Form1::wireHandlers() {
     Menu_ReceiverDelay_Measure.onClick = [this] { Menu_ReceiverDelay_Measure_Click(); };
     Menu_ReceiverDelay_Zero.onClick = [this] { Menu_ReceiverDelay_Zero_Click(); };
     Menu_ReceiverDelay_Enter.onClick = [this] { Menu_ReceiverDelay_Enter_Click(); };
-    Menu_ReceiverDelay_Using.onClick = [this] { Menu_ReceiverDelay_Using_Click(); };
 #define QUORVANE_WIRE(item, caption, checked) item.onClick = [this] { item##_Click(); };
     QUORVANE_LINE_SETTING_ITEMS(QUORVANE_WIRE)
 #undef QUORVANE_WIRE

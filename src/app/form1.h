@@ -194,6 +194,9 @@ public:
     // Users other than the owner and group may run this copy, so the clock right it carried was
     // dropped before start; Form_Load says so.
     bool ClockRightWithdrawn = false;
+    // When the last tick ran the timed steps: they run once per second of real time, however
+    // the heartbeat's ticks bunch up.
+    std::optional<MonoTime> LastTimedTick;
 
     // ---- app/ ---------------------------------------------------------------------------------
     void Form_Load();
@@ -233,11 +236,18 @@ public:
     void MSPort1_OnRead(const std::optional<std::string>& value, const ArrivalStamps& stamps = {});
     void Menu_Port_Number_Click(std::int16_t Index);
     // The open port went away: tried again quietly by RetryLostPort, once per few ticks, until
-    // it opens or StartGPSPort runs for a choice in the menus or at start-up.
+    // it opens or StartGPSPort runs for a choice in the menus or at start-up. A device that
+    // drops again straight after each reopening is tried less and less often, and logged at
+    // most once a minute.
     void MSPort1_OnGone(const std::string& reason);
     void RetryLostPort();
     bool PortRetrying = false;
     std::int16_t PortRetryTicks = 0;
+    std::int16_t PortRetryEveryTicks = 3;
+    std::optional<MonoTime> PortReopenedAt;  // when a retry last brought the port back
+    std::optional<MonoTime> PortLoggedAt;    // the last "lost" or "back" line
+    int PortUnloggedDrops = 0;               // drops since that line that were not logged
+    void logPortLine(const std::string& text, MonoTime now);
 #define QUORVANE_DECLARE_HANDLER(item, caption, checked) void item##_Click();
     QUORVANE_LINE_SETTING_ITEMS(QUORVANE_DECLARE_HANDLER)
 #undef QUORVANE_DECLARE_HANDLER
@@ -275,8 +285,6 @@ public:
     void Menu_ReceiverDelay_Measure_Click();
     void Menu_ReceiverDelay_Zero_Click();
     void Menu_ReceiverDelay_Enter_Click();
-    // Reads the file again, so a delay typed into it by hand takes effect.
-    void Menu_ReceiverDelay_Using_Click();
     // Reads the receiver file into ReceiverDelayMs and the menu; any failure means no delay.
     void LoadReceiverDelay();
     // Saves a delay to the receiver file, then reads the file back. The failure's text, or "".

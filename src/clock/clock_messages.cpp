@@ -1,5 +1,7 @@
 #include "clock/clock_messages.h"
 
+#include "clock/clock_notices.h"
+
 #include <cstdio>
 
 namespace quorvane {
@@ -33,24 +35,6 @@ const char* causeName(ClockSetCause cause) {
     return "button";
 }
 
-// A box's text on one line of the log: its paragraphs and lines joined by spaces.
-std::string oneLine(const std::string& text) {
-    std::string line;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!line.empty() && line.back() != ' ') {
-                line += ' ';
-            }
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && line.back() == ' ') {
-        line.pop_back();
-    }
-    return line;
-}
-
 // Seconds and milliseconds of a magnitude: "0.842".
 std::string unsignedSeconds(std::int64_t milliseconds) {
     const auto magnitude = milliseconds < 0 ? 0ULL - static_cast<unsigned long long>(milliseconds)
@@ -74,6 +58,10 @@ std::string shellWord(const std::string& path) {
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
     return quoted + "'";
+}
+
+std::string notSetSentence(const std::string& why) {
+    return "The clock was not set: " + why + ".";
 }
 
 std::string noRecentFixMessage(int limitSeconds) {
@@ -126,7 +114,7 @@ std::string signedSeconds(std::int64_t milliseconds) {
 
 std::string clockSetLogText(const ClockSetting& setting) {
     return std::string("Clock set (") + causeName(setting.cause) + "): set to " +
-           toIsoText(setting.utcSet) + " UTC, off by " + signedSeconds(setting.offsetMs) +
+           toIsoText(setting.utcSet) + " UTC, " + clockWasText(setting.offsetMs) +
            ", receiver delay " + std::to_string(setting.receiverDelayMs.value_or(0)) + " ms";
 }
 
@@ -134,9 +122,16 @@ std::string clockRefusedLogText(ClockSetCause cause, const std::string& message)
     return std::string("Clock not set (") + causeName(cause) + "): " + oneLine(message);
 }
 
+std::string clockWasText(std::int64_t offsetMs) {
+    if (offsetMs == 0) {
+        return "the clock was right";
+    }
+    // Set forward means it was behind.
+    return "the clock was " + unsignedSeconds(offsetMs) + " s " + (offsetMs < 0 ? "fast" : "slow");
+}
+
 std::string clockSetNotice(std::int64_t offsetMs) {
-    return "Clock set: it was " + unsignedSeconds(offsetMs) + " s " +
-           (offsetMs < 0 ? "fast" : "slow");
+    return "Clock set: " + clockWasText(offsetMs);
 }
 
 }  // namespace quorvane

@@ -9,6 +9,9 @@ namespace quorvane {
 
 // What the user is told when the clock was not set. Each ends by saying the clock is unchanged.
 
+// The notification's one sentence: "The clock was not set: <why>."
+std::string notSetSentence(const std::string& why);
+
 // No fix with a sound checksum arrived recently enough to set the clock from.
 std::string noRecentFixMessage(int limitSeconds);
 // The six fix fields do not form a real date and time.
@@ -27,7 +30,9 @@ std::string noValidFixMessage();
 // parts, so more can be added to it.
 std::string clockSetLogText(const ClockSetting& setting);
 std::string clockRefusedLogText(ClockSetCause cause, const std::string& message);
-// "Clock set: it was 0.842 s slow" (or fast).
+// "the clock was 0.842 s slow" (or fast), for an offset set of +842 ms; "the clock was right".
+std::string clockWasText(std::int64_t offsetMs);
+// "Clock set: the clock was 0.842 s slow".
 std::string clockSetNotice(std::int64_t offsetMs);
 // A path as one word of a POSIX shell, quoted where needed, so a command that names it still
 // works when pasted.

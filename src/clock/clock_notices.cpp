@@ -11,4 +11,26 @@ void notifyUser(Form1& form, const std::string& text, std::int32_t style) {
     form.Balloon1.show(form.SetComputerClock.hWnd(), text, kProgramTitle, style, 200);
 }
 
+void notifyAndLog(Form1& form, const Notice& notice, std::int32_t style) {
+    form.logEvent(oneLine(notice.full));
+    notifyUser(form, notice.sentence, style);
+}
+
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty() && line.back() != ' ') {
+                line += ' ';
+            }
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
 }  // namespace quorvane

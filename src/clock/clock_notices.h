@@ -16,4 +16,16 @@ inline constexpr std::int32_t kNoticeWarning = 2;
 // newer notice takes the place of one still shown, so repeats do not pile up.
 void notifyUser(Form1& form, const std::string& text, std::int32_t style);
 
+// What the timer tells the user: a notification has room for one short sentence; the full text
+// (every paragraph, the command to run, the system's reason) goes to the log.
+struct Notice {
+    std::string sentence;
+    std::string full;
+};
+// Logs the full text on one line, then notifies with the sentence.
+void notifyAndLog(Form1& form, const Notice& notice, std::int32_t style);
+
+// A box's text on one line: its paragraphs and lines joined by spaces.
+std::string oneLine(const std::string& text);
+
 }  // namespace quorvane

@@ -117,7 +117,7 @@ void Form1::ReceiverDelay_Tick() {
     std::string message = delayVerdictMessage(verdict);
     if (verdict.outcome == DelayOutcome::Accepted) {
         if (const std::string failure = UseReceiverDelay(verdict.delayMs); !failure.empty()) {
-            message += "\n\n" + failure;
+            message = delayMeasuredNotSavedMessage(verdict, failure);
         }
     }
     desktop_.showNotice(message, kProgramTitle);

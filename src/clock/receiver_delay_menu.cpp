@@ -18,7 +18,6 @@ void Form1::LoadReceiverDelay() {
     if (ReceiverDelayMs) {
         Menu_ReceiverDelay_Using.setCaption(usingDelayCaption(*ReceiverDelayMs));
     }
-    Menu_ReceiverDelay_Using.setChecked(ReceiverDelayMs.has_value());
     Menu_ReceiverDelay_Using.setVisible(ReceiverDelayMs.has_value());
 }
 
@@ -36,10 +35,6 @@ std::string Form1::UseReceiverDelay(int delayMs) {
     // What is used is what the file holds: after a failed save, the delay saved before.
     LoadReceiverDelay();
     return failed ? delaySaveFailedMessage(*failed, path, ReceiverDelayMs) : std::string();
-}
-
-void Form1::Menu_ReceiverDelay_Using_Click() {
-    LoadReceiverDelay();
 }
 
 void Form1::Menu_ReceiverDelay_Zero_Click() {

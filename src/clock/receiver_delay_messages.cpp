@@ -21,6 +21,12 @@ std::string oneDecimal(double value) {
     return text;
 }
 
+// "152 ms (spread 1.3 ms, 30 bursts)".
+std::string measuredDelay(const DelayVerdict& verdict) {
+    return std::to_string(verdict.delayMs) + " ms (spread " + oneDecimal(verdict.spreadMs) +
+           " ms, " + std::to_string(verdict.bursts) + " bursts)";
+}
+
 }  // namespace
 
 std::string usingDelayCaption(int delayMs) {
@@ -35,9 +41,7 @@ std::string delayProgressText(std::size_t bursts) {
 std::string delayVerdictMessage(const DelayVerdict& verdict) {
     switch (verdict.outcome) {
         case DelayOutcome::Accepted:
-            return "Receiver delay " + std::to_string(verdict.delayMs) + " ms (spread " +
-                   oneDecimal(verdict.spreadMs) + " ms, " + std::to_string(verdict.bursts) +
-                   " bursts)";
+            return "Receiver delay " + measuredDelay(verdict);
         case DelayOutcome::TooFewBursts:
             return refusal("Only " + std::to_string(verdict.bursts) +
                            " bursts with a sound GPS fix arrived in " +
@@ -90,6 +94,11 @@ std::string delayNetworkClockQuestion() {
 
 std::string delayEnterQuestion() {
     return "Receiver delay in milliseconds (0 to " + std::to_string(kMaxReceiverDelayMs) + "):";
+}
+
+std::string delayMeasuredNotSavedMessage(const DelayVerdict& verdict,
+                                         const std::string& saveFailure) {
+    return saveFailure + "\n\nThe measurement gave " + measuredDelay(verdict) + ".";
 }
 
 std::string delaySaveFailedMessage(int errorNumber, const std::string& path,

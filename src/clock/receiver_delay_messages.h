@@ -25,6 +25,9 @@ std::string delayUnsyncedClockQuestion();
 // The system does not say whether the clock is right; asks the user to make sure it is.
 std::string delayNetworkClockQuestion();
 std::string delayEnterQuestion();
+// A measured delay that could not be saved: the failure first, since the value is not in use.
+std::string delayMeasuredNotSavedMessage(const DelayVerdict& verdict,
+                                         const std::string& saveFailure);
 // The receiver file could not be written; says which delay stays in use.
 std::string delaySaveFailedMessage(int errorNumber, const std::string& path,
                                    std::optional<int> inUseMs);

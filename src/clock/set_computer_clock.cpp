@@ -19,21 +19,27 @@ constexpr double kMillisecondsPerHour = 3'600'000.0;
 // The UTC value to set the clock to at `now`, or why there is none.
 struct ClockValue {
     std::optional<DateTime> utc;
-    std::string refusal;  // the user's message when utc is empty
+    Notice refusal;  // what the user is told when utc is empty
 };
 
 ClockValue clockValueAt(const std::optional<ClockFix>& lastFix, MonoTime now, float biasHours,
                         const DateTime& earliestFix, int receiverDelayMs) {
     if (!lastFix || now - lastFix->burstStart > kFreshFixLimit) {
-        return {std::nullopt, noRecentFixMessage(static_cast<int>(kFreshFixLimit.count()))};
+        return {std::nullopt,
+                {notSetSentence("no recent GPS fix"),
+                 noRecentFixMessage(static_cast<int>(kFreshFixLimit.count()))}};
     }
     const ClockFix& fix = *lastFix;
     const std::optional<DateTime> fixTime = fixDateTime(fix.fields);
     if (!fixTime) {
-        return {std::nullopt, invalidFixMessage(fix.fields)};
+        return {std::nullopt,
+                {notSetSentence("the GPS fix holds no valid date and time"),
+                 invalidFixMessage(fix.fields)}};
     }
     if (toEpochMilliseconds(*fixTime) < toEpochMilliseconds(earliestFix)) {
-        return {std::nullopt, earlyFixMessage(*fixTime, earliestFix)};
+        return {std::nullopt,
+                {notSetSentence("the receiver does not know the date yet"),
+                 earlyFixMessage(*fixTime, earliestFix)}};
     }
 
     // The fix names the instant its burst began, less the receiver's delay; the clock is set to
@@ -59,12 +65,13 @@ void Form1::SetComputerClock_Click() {
 std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
     // The log first: a box may stay up for days. Only the user who pressed "SET TIME" gets a
     // box; the timer's settings must not stop the heartbeat waiting for an answer.
-    const auto refuse = [&](const std::string& message) -> std::optional<ClockSetting> {
-        logEvent(clockRefusedLogText(cause, message));
+    const auto refuse = [&](const Notice& why) -> std::optional<ClockSetting> {
+        const Notice logged{why.sentence, clockRefusedLogText(cause, why.full)};
         if (cause == ClockSetCause::Button) {
-            desktop_.messageBox(message, kProgramTitle);
+            logEvent(logged.full);
+            desktop_.messageBox(why.full, kProgramTitle);
         } else {
-            notifyUser(*this, message, kNoticeWarning);
+            notifyAndLog(*this, logged, kNoticeWarning);
         }
         return std::nullopt;
     };
@@ -90,9 +97,11 @@ std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
         case ClockSetOutcome::Set:
             break;
         case ClockSetOutcome::NotPermitted:
-            return refuse(notPermittedMessage(files_.executablePath(), result.detail));
+            return refuse({notSetSentence("Quorvane lacks the right to set it; see Quorvane.log"),
+                           notPermittedMessage(files_.executablePath(), result.detail)});
         case ClockSetOutcome::Failed:
-            return refuse(clockFailedMessage(result.detail));
+            return refuse({notSetSentence("the system refused; see Quorvane.log"),
+                           clockFailedMessage(result.detail)});
     }
 
     const ClockSetting setting{cause, *value.utc,

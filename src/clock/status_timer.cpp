@@ -75,13 +75,10 @@ bool countDown(std::int16_t& count, std::int16_t at) {
     return count == at;
 }
 
-// Steps 1 to 5: the computer time, the lamps, the picture and tooltip. False once a pumped
-// event has ended the program.
+// The computer time, the window and tray picture and the tooltip, from the lamps as they are.
+// False once a pumped event has ended the program.
 bool showStatus(Form1& f) {
     f.TimeComputer.setText(formatDisplayDateTime(f.clock().localNow()));
-    ageReception(f);
-    ageFix(f);
-    f.ReceiverDelay_Tick();
 
     // The window icon, which the tray shows too, follows the fix lamp.
     if (f.TimeValid.fillColor() == LampGreen) {
@@ -107,9 +104,31 @@ bool showStatus(Form1& f) {
     return true;
 }
 
-// Steps 6 to 9: the settings after start-up and at the scheduled minute, the countdowns; then
+// Less than this after the last timed steps, a tick is one the heartbeat bunched up (a queued
+// tick run late, next to its successor): it only shows.
+constexpr auto kLeastBetweenTimedSteps = std::chrono::milliseconds(500);
+
+// True when this tick is the one of its second to run the timed steps.
+bool timedStepsDue(Form1& f) {
+    const MonoTime now = f.clock().monotonicNow();
+    if (f.LastTimedTick && now - *f.LastTimedTick < kLeastBetweenTimedSteps) {
+        return false;
+    }
+    f.LastTimedTick = now;
+    return true;
+}
+
+// Everything that counts seconds, in order: the counters and lamps, the receiver-delay
+// measurement, the settings after start-up and at the scheduled minute, the countdowns; then
 // another try at a receiver port that went away.
-void runTimedActions(Form1& f) {
+void runTimedSteps(Form1& f) {
+    ageReception(f);
+    ageFix(f);
+    f.ReceiverDelay_Tick();
+    if (!showStatus(f)) {
+        return;
+    }
+
     if (f.GPS_CommOK.fillColor() == LampGreen && f.TimeValid.fillColor() == LampGreen &&
         f.SyncAfterStartupPending) {
         f.SyncAfterStartupPending = false;
@@ -154,16 +173,17 @@ void runTimedActions(Form1& f) {
 }  // namespace
 
 // A tick may start inside another: the Qt view lets the timer fire while a box that a tick
-// opened is up (the port failing to open at start-up), so that the lamps, the computer time and
-// the tray icon go on. Such a nested tick only shows the state. The timed actions stay with the
-// tick already running them: each runs once and in order, and none starts inside another (a
-// second port opening, or the clock set in the middle of a port opening's box).
+// opened is up (the port failing to open at start-up), so that the computer time and the tray
+// go on. Such a nested tick only shows the state. The timed steps stay with the tick already
+// running them: each runs once and in order, none starts inside another (a second port
+// opening, the clock set or a measurement ended in the middle of a port opening's box), and
+// the counters age once per second, not once per tick.
 void Form1::Timer1_Timer() {
     // Events pumped below may end the program; nothing of the tick runs after that.
     if (ProgramEnded) {
         return;
     }
-    if (TickInProgress) {
+    if (TickInProgress || !timedStepsDue(*this)) {
         showStatus(*this);
         return;
     }
@@ -172,9 +192,7 @@ void Form1::Timer1_Timer() {
         bool& inProgress;
         ~Done() { inProgress = false; }
     } done{TickInProgress};
-    if (showStatus(*this)) {
-        runTimedActions(*this);
-    }
+    runTimedSteps(*this);
 }
 
 }  // namespace quorvane

@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <chrono>
 #include <exception>
+#include <utility>
 
 #include "app/form1.h"
 #include "gpsport/port_opening.h"
@@ -13,6 +16,13 @@ namespace {
 // need about five seconds of sentences after the open, so a replugged receiver shows green
 // within 10 s of sending again.
 constexpr std::int16_t kRetryEveryTicks = 3;
+// A device that drops within this time of being opened again, before its lamps could even turn
+// green, is flapping (a loose plug, a receiver that resets): each such drop doubles the wait
+// before the next attempt, up to the longest.
+constexpr auto kSteadyAfter = std::chrono::seconds(10);
+constexpr std::int16_t kLongestRetryTicks = 60;
+// While it flaps, at most one line of the log in this time.
+constexpr auto kLeastBetweenLines = std::chrono::seconds(60);
 
 std::string portText(SerialPort& port, const std::string& name, double number) {
     std::string device;
@@ -33,18 +43,39 @@ void Form1::MSPort1_OnGone(const std::string& reason) {
     if (ProgramEnded) {
         return;
     }
-    logEvent("Receiver lost: " + reason);
-    TrayIcon1.showMessage(kProgramTitle, "Receiver lost: " + reason +
-                                             ". It is opened again as soon as it is back.");
+    const MonoTime now = clock_.monotonicNow();
+    const bool flapping = PortReopenedAt && now - *PortReopenedAt < kSteadyAfter;
+    PortRetryEveryTicks =
+        flapping
+            ? static_cast<std::int16_t>(std::min<int>(PortRetryEveryTicks * 2, kLongestRetryTicks))
+            : kRetryEveryTicks;
+    PortReopenedAt.reset();
     PortRetrying = true;
     PortRetryTicks = 0;
+    if (flapping && PortLoggedAt && now - *PortLoggedAt < kLeastBetweenLines) {
+        ++PortUnloggedDrops;
+        return;
+    }
+    // The reason names the port: "Com3 (/dev/ttyUSB0): the device went away".
+    logPortLine("Receiver lost on " + reason, now);
+    TrayIcon1.showMessage(kProgramTitle, "Receiver lost on " + reason +
+                                             ". It is opened again as soon as it is back.");
+}
+
+void Form1::logPortLine(const std::string& text, MonoTime now) {
+    const int drops = std::exchange(PortUnloggedDrops, 0);
+    logEvent(drops == 0
+                 ? text
+                 : text + " (it dropped " + std::to_string(drops) +
+                       (drops == 1 ? " more time" : " more times") + " since the last line)");
+    PortLoggedAt = now;
 }
 
 void Form1::RetryLostPort() {
     if (!PortRetrying || ProgramEnded) {
         return;
     }
-    if (++PortRetryTicks < kRetryEveryTicks) {
+    if (++PortRetryTicks < PortRetryEveryTicks) {
         return;
     }
     PortRetryTicks = 0;
@@ -66,7 +97,12 @@ void Form1::RetryLostPort() {
         return;
     }
     PortRetrying = false;
-    logEvent("Receiver back: " + portText(port, GpsPortName, number));
+    const MonoTime now = clock_.monotonicNow();
+    PortReopenedAt = now;
+    const bool flapping = PortRetryEveryTicks > kRetryEveryTicks;
+    if (!flapping || !PortLoggedAt || now - *PortLoggedAt >= kLeastBetweenLines) {
+        logPortLine("Receiver back: " + portText(port, GpsPortName, number), now);
+    }
 }
 
 }  // namespace quorvane

@@ -14,6 +14,7 @@ void Form1::StartGPSPort() {
     }
     // Whatever opens or closes the port now, a lost port is no longer tried again.
     PortRetrying = false;
+    PortReopenedAt.reset();
     SerialPort& port = gpsPort(*this);
     const double portNumber = portNumberOfName(GpsPortName);
     try {

@@ -1,6 +1,8 @@
 #include "platform/file_event_log.h"
 
+#include <cstdio>
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace quorvane {
@@ -28,17 +30,44 @@ void keepNewest(std::string& text, std::size_t keep) {
 
 }  // namespace
 
-FileEventLog::FileEventLog(TextFiles& files, std::string path)
-    : files_(files), path_(std::move(path)) {}
+FileEventLog::FileEventLog(TextFiles& files, std::string path,
+                           std::function<void(const std::string&)> complain)
+    : files_(files), path_(std::move(path)), complain_(std::move(complain)) {
+    if (!complain_) {
+        complain_ = [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
+    }
+}
+
+std::optional<std::string> FileEventLog::currentText() {
+    try {
+        return files_.readAll(path_);
+    } catch (const FileError& unread) {
+        if (unread.number() == 53 || unread.number() == 76) {
+            return std::string();  // no log yet, or no folder to keep one in
+        }
+        // Whatever the file is, it may be worth keeping: set it aside rather than write over it.
+        try {
+            files_.rename(path_, path_ + ".1");
+            return std::string();
+        } catch (const FileError& stuck) {
+            if (!complained_) {
+                complained_ = true;
+                complain_("Quorvane cannot read its log " + path_ + " (" + unread.what() +
+                          ") nor set it aside (" + stuck.what() +
+                          "), so it leaves the file as it is and logs nothing until it can.");
+            }
+            return std::nullopt;
+        }
+    }
+}
 
 void FileEventLog::append(const std::string& line) {
     try {
-        std::string text;
-        try {
-            text = files_.readAll(path_);
-        } catch (const FileError&) {
-            // Missing or unreadable: start afresh rather than lose the new event too.
+        std::optional<std::string> current = currentText();
+        if (!current) {
+            return;
         }
+        std::string& text = *current;
         if (!text.empty() && text.back() != '\n') {
             text += kLineEnd;
         }

@@ -32,6 +32,9 @@ public:
     // failure leaves the previous file intact. Never replaces what this user could not write in
     // place; a link stays a link. Throws FileError.
     virtual void replaceWhole(const std::string& path, const std::string& bytes) = 0;
+    // Renames whatever `path` names (a link stays a link) to `to`, replacing a file there.
+    // Throws FileError.
+    virtual void rename(const std::string& path, const std::string& to) = 0;
 };
 
 // Joins a folder and a file name with this platform's separator.

@@ -193,6 +193,15 @@ void FakeTextFiles::replaceWhole(const std::string& path, const std::string& byt
     files[path] = bytes;
 }
 
+void FakeTextFiles::rename(const std::string& path, const std::string& to) {
+    const auto it = files.find(path);
+    if (renameFails || it == files.end()) {
+        throw FileError(renameFails.value_or(53), "rename refused");
+    }
+    files[to] = std::move(it->second);
+    files.erase(path);
+}
+
 // ---- FakeDesktop --------------------------------------------------------------------------
 
 void FakeDesktop::messageBox(const std::string& text, const std::string& title) {

@@ -154,6 +154,9 @@ public:
     }
     std::string readAll(const std::string& path) override;
     void replaceWhole(const std::string& path, const std::string& bytes) override;
+
+    std::optional<int> renameFails;  // error number rename throws, moving nothing
+    void rename(const std::string& path, const std::string& to) override;
 };
 
 class FakeDesktop : public Desktop {

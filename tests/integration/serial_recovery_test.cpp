@@ -85,7 +85,7 @@ TEST(SerialRecovery, TheSimulatorKilledAndStartedAgainIsPickedUpByItself) {
     EXPECT_LE(took, seconds(10));
     EXPECT_EQ(w.logged(),
               (std::vector<std::string>{
-                  "Receiver lost: Com220 (" + first + "): the device went away",
+                  "Receiver lost on Com220 (" + first + "): the device went away",
                   "Receiver back: Com220 (" + fs::canonical(sim->link()).string() + ")"}));
     EXPECT_TRUE(w.window.desktop.messages.empty());
     EXPECT_EQ(w.form.GpsPortName, "Com220");

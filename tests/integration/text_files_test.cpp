@@ -220,6 +220,20 @@ TEST(TextFiles, SavesGoThroughLinksAndTheLinksStay) {
     EXPECT_TRUE(fs::is_symlink(folder.file("loop.XML")));
 }
 
+// Every name of a hard-linked file goes on showing the same settings, whatever their lengths.
+TEST(TextFiles, AFileWithOtherNamesIsWrittenInPlace) {
+    TemporaryFolder folder;
+    PosixTextFiles files;
+    const std::string path = folder.file("Quorvane.XML"), other = folder.file("shared.XML");
+    write(path, "old settings\r\n", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_hard_link(path, other);
+    for (const std::string& bytes : {std::string("a longer new text\r\n"), std::string("s\r\n")}) {
+        files.replaceWhole(path, bytes);
+        EXPECT_EQ(contents(other), bytes);
+    }
+    EXPECT_EQ(entriesIn(folder.path()), 2u) << "no temporary left behind";
+}
+
 // Runs `call` in a child that may not take more than two seconds: a read that blocks fails.
 int errorNumberWithin2s(const std::function<void()>& call) {
     return errorNumberAsNobody([&] {

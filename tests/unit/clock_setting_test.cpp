@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "clock/clock_messages.h"
+#include "clock/clock_notices.h"
 #include "fakes/fakes.h"
 
 namespace quorvane::testing {
@@ -198,7 +199,7 @@ TEST_F(ClockSettingLog, EachSettingIsLoggedWithItsCauseValueAndOffsetAndKeptAsDa
     ASSERT_EQ(f.log.lines.size(), 1u);
     EXPECT_EQ(f.log.lines[0],
               "2026-12-07T11:59:59.408Z Clock set (button): set to 2026-12-07 12:00:00.250 UTC, "
-              "off by +0.842 s, receiver delay 0 ms");
+              "the clock was 0.842 s slow, receiver delay 0 ms");
     ASSERT_TRUE(f.form.LastClockSetting);
     EXPECT_EQ(f.form.LastClockSetting->offsetMs, 842);
     EXPECT_EQ(f.form.LastClockSetting->utcSet, (DateTime{2026, 12, 7, 12, 0, 0, 250}));
@@ -206,7 +207,7 @@ TEST_F(ClockSettingLog, EachSettingIsLoggedWithItsCauseValueAndOffsetAndKeptAsDa
     // The user who pressed the button sees the offset without a box.
     EXPECT_TRUE(f.desktop.messages.empty());
     ASSERT_EQ(f.balloon.shows.size(), 1u) << "no tray yet: the balloon at the button";
-    EXPECT_EQ(f.balloon.shows[0].text, "Clock set: it was 0.842 s slow");
+    EXPECT_EQ(f.balloon.shows[0].text, "Clock set: the clock was 0.842 s slow");
     EXPECT_EQ(f.balloon.shows[0].at, f.form.SetComputerClock.hWnd());
 
     // A clock 1.25 s ahead, an hour east of Greenwich; the timer's settings notify nobody.
@@ -219,14 +220,14 @@ TEST_F(ClockSettingLog, EachSettingIsLoggedWithItsCauseValueAndOffsetAndKeptAsDa
     EXPECT_EQ(daily->offsetMs, -1250);
     EXPECT_EQ(f.log.lines.back(),
               "2026-12-07T12:00:01.250Z Clock set (daily): set to 2026-12-07 12:00:00.000 UTC, "
-              "off by -1.250 s, receiver delay 0 ms");
+              "the clock was 1.250 s fast, receiver delay 0 ms");
     f.form.setComputerClock(ClockSetCause::AfterStartup);
     EXPECT_NE(f.log.lines.back().find("Clock set (after start-up)"), std::string::npos);
     EXPECT_TRUE(f.tray.messages.empty());
 
     f.form.SetComputerClock_Click();
     ASSERT_EQ(f.tray.messages.size(), 1u) << "in the tray, the tray's notification";
-    EXPECT_EQ(f.tray.messages[0].text, "Clock set: it was 1.250 s fast");
+    EXPECT_EQ(f.tray.messages[0].text, "Clock set: the clock was 1.250 s fast");
     EXPECT_EQ(f.balloon.shows.size(), 1u);
 }
 
@@ -248,7 +249,9 @@ TEST_F(ClockSettingLog, ATimerSettingRefusedNotifiesAndLogsButNeverOpensABox) {
     EXPECT_EQ(f.form.NextUpdateHhmm, 1234) << "a refusal keeps the scheduled time";
     EXPECT_FALSE(f.form.LastClockSetting);
     ASSERT_EQ(f.tray.messages.size(), 4u);
-    EXPECT_EQ(f.tray.messages[0].text, boxText);
+    // The notification has one short sentence; the log has the box's whole text.
+    EXPECT_EQ(f.tray.messages[0].text,
+              "The clock was not set: Quorvane lacks the right to set it; see Quorvane.log.");
     EXPECT_EQ(f.tray.messages[0].title, "Quorvane");
 
     // The log has the same text on one line, after the button's own line.
@@ -260,6 +263,7 @@ TEST_F(ClockSettingLog, ATimerSettingRefusedNotifiesAndLogsButNeverOpensABox) {
               std::string::npos)
         << line;
     EXPECT_NE(line.find("(Operation not permitted)"), std::string::npos) << line;
+    EXPECT_NE(f.log.lines[0].find(oneLine(boxText)), std::string::npos);
     EXPECT_NE(f.log.lines[4].find("Clock not set (after start-up): "), std::string::npos);
 
     // A stale fix, from the timer, without a tray: the balloon tells it.
@@ -267,7 +271,8 @@ TEST_F(ClockSettingLog, ATimerSettingRefusedNotifiesAndLogsButNeverOpensABox) {
     giveFix({"12", "00", "00", "07", "12", "26"}, 0, seconds(11));
     f.form.setComputerClock(ClockSetCause::Daily);
     ASSERT_EQ(f.balloon.shows.size(), 1u);
-    EXPECT_EQ(f.balloon.shows[0].text, noRecentFixMessage(10));
+    EXPECT_EQ(f.balloon.shows[0].text, "The clock was not set: no recent GPS fix.");
+    EXPECT_NE(f.log.lines.back().find(oneLine(noRecentFixMessage(10))), std::string::npos);
     EXPECT_TRUE(f.desktop.messages.empty());
 
     // No valid fix at the scheduled minute: logged, nobody told.
@@ -284,7 +289,8 @@ TEST(ClockMessages, OffsetsAreSignedSecondsToTheMillisecond) {
     EXPECT_EQ(signedSeconds(-12'005), "-12.005 s");
     EXPECT_EQ(signedSeconds(0), "+0.000 s");
     EXPECT_EQ(signedSeconds(-1), "-0.001 s");
-    EXPECT_EQ(clockSetNotice(-3'600'042), "Clock set: it was 3600.042 s fast");
+    EXPECT_EQ(clockSetNotice(-3'600'042), "Clock set: the clock was 3600.042 s fast");
+    EXPECT_EQ(clockSetNotice(0), "Clock set: the clock was right");
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "fakes/fakes.h"
 #include "platform/file_event_log.h"
 
@@ -45,6 +49,24 @@ TEST(EventLog, AFileThatCannotBeReadOrWrittenStopsNothing) {
     EXPECT_NO_THROW(log.append("after an unreadable log"));
     EXPECT_NE(files.files["/program/Quorvane.log"].find("after an unreadable log"),
               std::string::npos);
+}
+
+TEST(EventLog, AnUnreadableLogIsSetAsideNeverOverwritten) {
+    // Too large, not an ordinary file, an input fault; the last cannot even be set aside.
+    for (const auto& [readFails, renameFails] : {std::pair{7, 0}, {75, 0}, {57, 0}, {75, 75}}) {
+        FakeTextFiles files;
+        files.files = {{"/program/Quorvane.log", "kept\n"}, {"/program/Quorvane.log.1", "old\n"}};
+        int complaints = 0;
+        FileEventLog log(files, "/program/Quorvane.log", [&](const std::string&) { ++complaints; });
+        files.readFails = readFails;
+        files.renameFails = renameFails ? std::optional(renameFails) : std::nullopt;
+        log.append("first");
+        EXPECT_EQ(files.files["/program/Quorvane.log.1"], renameFails ? "old\n" : "kept\n");
+        EXPECT_EQ(files.files["/program/Quorvane.log"].substr(0, 5),
+                  renameFails ? "kept\n" : "first");
+        log.append("second");
+        EXPECT_EQ(complaints, renameFails ? 1 : 0) << "said once, not at every line";
+    }
 }
 
 TEST(EventLog, LinesBeginWithTheUtcTimeToTheMillisecond) {

@@ -65,8 +65,8 @@ protected:
 
 TEST_F(PortRecovery, ALostPortIsTriedQuietlyEveryFewTicksUntilItIsBack) {
     unplug();
-    EXPECT_EQ(logged(),
-              std::vector<std::string>{"Receiver lost: Com3 (/dev/ttyUSB0): the device went away"});
+    EXPECT_EQ(logged(), std::vector<std::string>{
+                            "Receiver lost on Com3 (/dev/ttyUSB0): the device went away"});
     ASSERT_EQ(f.tray.messages.size(), 1u);
     EXPECT_NE(f.tray.messages[0].text.find("/dev/ttyUSB0"), std::string::npos);
     EXPECT_TRUE(f.desktop.messages.empty());
@@ -108,6 +108,33 @@ TEST_F(PortRecovery, ALostPortIsTriedQuietlyEveryFewTicksUntilItIsBack) {
     tick(3);
     EXPECT_TRUE(f.serial.open);
     EXPECT_EQ(logged().size(), 4u);
+}
+
+TEST_F(PortRecovery, ADeviceThatDropsStraightAfterEachOpenIsTriedLessOftenAndLoggedLess) {
+    std::vector<int> attemptsAt, linesAt{0};
+    f.serial.goAway("Com3: gone");
+    for (int t = 1; t <= 900; ++t) {
+        const int attempts = openAttempts();
+        const std::size_t lines = f.log.lines.size();
+        tick();
+        if (f.serial.open) {
+            f.serial.goAway("Com3: gone");  // at once, every time
+        }
+        attemptsAt.insert(attemptsAt.end(), openAttempts() - attempts, t);
+        linesAt.insert(linesAt.end(), f.log.lines.size() - lines, t);
+    }
+    attemptsAt.resize(8);
+    EXPECT_EQ(attemptsAt, (std::vector<int>{3, 9, 21, 45, 93, 153, 213, 273}));
+    // The first loss and return are logged as ever, then a line a minute at most.
+    EXPECT_LE(linesAt.size(), 2u + 900 / 60);
+    linesAt.resize(4);
+    EXPECT_EQ(linesAt, (std::vector<int>{0, 3, 93, 153}));
+    EXPECT_EQ(logged()[2],
+              "Receiver back: Com3 (/dev/ttyUSB0) (it dropped 4 more times since the last line)");
+    tick(80);  // it stays: the next loss is tried after 3 s again
+    f.serial.goAway("Com3: gone");
+    tick(3);
+    EXPECT_EQ(logged().back(), "Receiver back: Com3 (/dev/ttyUSB0)");
 }
 
 TEST_F(PortRecovery, AChoiceInTheMenusOrExitEndsTheRetrying) {

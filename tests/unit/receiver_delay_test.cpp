@@ -164,7 +164,8 @@ TEST_F(ReceiverDelayMeasuring, MeasuresThirtyBurstsSavesAndUsesTheMedian) {
     EXPECT_EQ(f.form.ReceiverDelayMs, 152);
     EXPECT_EQ(f.form.Menu_ReceiverDelay_Using.caption(), "Using 152 ms");
     EXPECT_TRUE(f.form.Menu_ReceiverDelay_Using.visible());
-    EXPECT_TRUE(f.form.Menu_ReceiverDelay_Using.checked());
+    EXPECT_FALSE(f.form.Menu_ReceiverDelay_Using.enabled()) << "a line that states the value";
+    EXPECT_FALSE(f.form.Menu_ReceiverDelay_Using.checked());
 
     // SET TIME: fix + time since the burst began (40 ms) + the receiver delay.
     f.form.SetComputerClock_Click();
@@ -173,6 +174,16 @@ TEST_F(ReceiverDelayMeasuring, MeasuresThirtyBurstsSavesAndUsesTheMedian) {
     ASSERT_FALSE(f.log.lines.empty());
     const std::string logged = f.log.lines.back();
     EXPECT_EQ(logged.substr(logged.size() - 23), ", receiver delay 152 ms") << logged;
+}
+
+TEST_F(ReceiverDelayMeasuring, AMeasurementThatCannotBeSavedSaysSoFirst) {
+    f.files.writeFails = 61;
+    f.form.Menu_ReceiverDelay_Measure.click();
+    bursts(30, {152});
+    ASSERT_EQ(f.desktop.notices.size(), 1u);
+    EXPECT_EQ(f.desktop.notices[0].text,
+              delaySaveFailedMessage(61, joinPath(f.files.folder, "QuorvaneReceiver.XML"), {}) +
+                  "\n\nThe measurement gave 152 ms (spread 0.0 ms, 30 bursts).");
 }
 
 TEST(ReceiverDelayRefusals, SaySoAndChangeNothing) {

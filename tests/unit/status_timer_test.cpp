@@ -204,6 +204,7 @@ TEST_F(StatusTimer, StartUpDelayOpensThePortOnceAtItsSecondToLastTick) {
     none.form.GpsPortName = "None/Reset";
     none.form.StartupDelayCount = 4;
     for (int i = 0; i < 40; ++i) {
+        none.clock.advance(seconds(1));
         none.form.Timer1_Timer();
     }
     EXPECT_EQ(none.files.writes, 0);
@@ -214,6 +215,7 @@ TEST_F(StatusTimer, StartUpDelayOpensThePortOnceAtItsSecondToLastTick) {
     noDelay.form.StartupDelayCount = 4;
     noDelay.form.Timer1_Timer();
     EXPECT_EQ(noDelay.files.writes, 0);
+    noDelay.clock.advance(seconds(1));
     noDelay.form.Timer1_Timer();
     EXPECT_EQ(noDelay.files.writes, 1);
 }
@@ -250,19 +252,21 @@ TEST_F(StatusTimer, TicksInsideATicksBoxShowTheStateAndLeaveTheTimedActionsToIt)
     f.form.GpsPortName = "Com1";
     f.form.SyncAfterStartupPending = true;
     f.serial.failOn = "setPortOpen";
-    std::vector<std::string> computerTimes;
+    std::vector<std::string> computerTimes, trayTips;
     f.desktop.whileMessageBoxUp = [&] {
+        // A measurement whose time is up: only a timed step may end it.
+        f.form.DelayMeasuring = DelayMeasurement{false, f.clock.mono - seconds(60), {}, 0, {}};
         receiveGoodFix();
         for (int i = 0; i < 3; ++i) {
             tick();
             computerTimes.push_back(f.form.TimeComputer.text());
-            receiveGoodFix();
+            trayTips.push_back(f.tray.toolTip);
         }
-        // The lamps and the tray picture followed the fix...
-        EXPECT_EQ(f.form.GPS_CommOK.fillColor(), LampGreen);
-        EXPECT_EQ(f.form.TimeValid.fillColor(), LampGreen);
-        EXPECT_EQ(f.tray.icon, f.form.window.icon());
-        EXPECT_EQ(f.desktop.colourOf(f.form.window.icon()), PictureColour::Green);
+        // The time and the tray went on; the counters did not age, nor did the lamps move...
+        EXPECT_EQ(f.form.RxStaleCount, 0);
+        EXPECT_EQ(f.form.FixStaleCount, -1);
+        EXPECT_EQ(f.form.TimeValid.fillColor(), LampRed);
+        EXPECT_TRUE(f.form.DelayMeasuring.has_value()) << "a nested tick ended the measurement";
         // ...while the box's own tick has not yet added the tray icon, nor did a nested tick
         // open the port again or set the clock.
         EXPECT_EQ(f.tray.adds, 0);
@@ -274,13 +278,33 @@ TEST_F(StatusTimer, TicksInsideATicksBoxShowTheStateAndLeaveTheTimedActionsToIt)
     ASSERT_EQ(f.desktop.messages.size(), 1u);
     EXPECT_EQ(computerTimes.size(), 3u);
     EXPECT_NE(computerTimes.front(), computerTimes.back());
+    EXPECT_EQ(trayTips.back(), "Quorvane > NOT VALID");
     EXPECT_EQ(f.tray.adds, 1) << "the tick that opened the box went on once it was answered";
 
-    // Ticks are whole again: the setting after start-up happens at the next one.
+    // Ticks are whole again: the lamps follow the fix, the measurement ends, and the setting
+    // after start-up happens.
     receiveGoodFix();
     tick();
+    EXPECT_FALSE(f.form.DelayMeasuring.has_value());
+    EXPECT_EQ(f.form.TimeValid.fillColor(), LampGreen);
     EXPECT_EQ(f.clock.setCalls.size(), 1u);
     EXPECT_FALSE(f.form.TickInProgress);
+}
+
+TEST_F(StatusTimer, BunchedTicksAgeTheCountersOncePerSecond) {
+    // Milliseconds since the previous tick, and whether the counters age at this one.
+    for (const auto& [afterMs, ages] : {std::pair{1000, true},
+                                        {100, false},
+                                        {300, false},
+                                        {600, true},
+                                        {10, false},
+                                        {500, true}}) {
+        f.form.RxStaleCount = 3;
+        f.clock.advance(std::chrono::milliseconds(afterMs));
+        f.form.Timer1_Timer();
+        EXPECT_EQ(f.form.RxStaleCount, ages ? 4 : 3) << afterMs;
+        EXPECT_EQ(f.form.TimeComputer.text(), formatDisplayDateTime(f.clock.local));
+    }
 }
 
 }  // namespace

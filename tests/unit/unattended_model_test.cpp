@@ -161,8 +161,8 @@ struct UnattendedRun : ::testing::Test {
     // The log's line for a setting now: the clock was wrong by `error`, and is now right.
     std::string setLine(const char* cause, std::int64_t error) const {
         return logStamp(clock.trueMs) + "Clock set (" + cause + "): set to " +
-               toIsoText(fromEpochMilliseconds(clock.trueMs)) + " UTC, off by " +
-               signedSeconds(-error) + ", receiver delay 0 ms";
+               toIsoText(fromEpochMilliseconds(clock.trueMs)) + " UTC, " +
+               clockWasText(-error) + ", receiver delay 0 ms";
     }
     // Twenty minutes around the next local arrival of the scheduled minute.
     Outage aroundTheNextScheduledMinute() const {
@@ -218,7 +218,8 @@ TEST_F(UnattendedRun, DaysOfBurstsDriftDaylightChangesAndYearEnd) {
             if (away && serial.open) {
                 ++unplugs;
                 serial.goAway("the device was removed");
-                expectedLog.push_back(logStamp(reading) + "Receiver lost: the device was removed");
+                expectedLog.push_back(logStamp(reading) +
+                                      "Receiver lost on the device was removed");
             }
             pluggedBackAt = away ? -1 : clock.trueMs;
         }
@@ -296,7 +297,7 @@ TEST_F(UnattendedRun, DaysOfBurstsDriftDaylightChangesAndYearEnd) {
             EXPECT_TRUE(desktop.messages.empty());
             // The only notifications are the losses of the receiver.
             for (const auto& message : tray.messages) {
-                EXPECT_EQ(message.text.rfind("Receiver lost: ", 0), 0u) << message.text;
+                EXPECT_EQ(message.text.rfind("Receiver lost on ", 0), 0u) << message.text;
             }
             tray.messages.clear();
             const auto attempts = std::count(serial.calls.begin(), serial.calls.end(), "setPortOpen 1");

@@ -87,6 +87,56 @@ TEST_F(Win32Files, MissingFileFolderAndAFolderForAFileHaveTheirNumbers) {
     }
 }
 
+// A symbolic link `link` to `target` beside it: the system's own, or under Wine, whose links are
+// stubs, one of the Unix system beneath, which Wine follows as Windows follows its own.
+bool makeFileLink(const TempFolder& dir, const std::wstring& link, const std::wstring& target) {
+    const std::wstring path = dir.wide(link);
+    CreateSymbolicLinkW(path.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* folder = unixName ? unixName(dir.wide().c_str()) : nullptr;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && folder != nullptr) {
+        std::wstring command = L"/bin/ln -s \"" + target + L"\" \"" + widen(folder).value_or(L"") +
+                               L"/" + link + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           nullptr, &startup, &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        // Wine cannot wait for a Unix process: wait for its link instead.
+        for (int i = 0; i < 100 && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+             ++i) {
+            Sleep(50);
+        }
+    }
+    HeapFree(GetProcessHeap(), 0, folder);
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST_F(Win32Files, SavesGoThroughASymbolicLinkAndTheLinkStays) {
+    put(L"real.XML", "old");
+    if (!makeFileLink(dir, L"Quorvane.XML", L"real.XML")) {
+        GTEST_SKIP() << "no symbolic link can be made here";
+    }
+    const std::string link = dir.utf8("Quorvane.XML");
+    files.replaceWhole(link, "a longer text than before");
+    EXPECT_EQ(files.readAll(dir.utf8("real.XML")), "a longer text than before");
+    put(L"real.XML", "by hand");  // still a link: the file shows through it
+    EXPECT_EQ(files.readAll(link), "by hand");
+    EXPECT_EQ(dir.names().size(), 2u) << "a temporary was left";
+    // A link that leads nowhere is refused, not replaced. Wine shows a dangling Unix link as no
+    // file at all, so only the system's own links can tell.
+    if ((GetFileAttributesW(dir.wide(L"Quorvane.XML").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) !=
+        0) {
+        ASSERT_TRUE(DeleteFileW(dir.wide(L"real.XML").c_str()));
+        EXPECT_NE(errorOf([&] { files.replaceWhole(link, "x"); }), 0);
+    }
+}
+
 TEST_F(Win32Files, AReadOnlyFileIsReadButNotReplaced) {
     put(L"Quorvane.XML", "old");
     ASSERT_TRUE(SetFileAttributesW(dir.wide(L"Quorvane.XML").c_str(), FILE_ATTRIBUTE_READONLY));

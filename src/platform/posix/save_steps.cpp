@@ -80,6 +80,11 @@ FileDescriptor openExistingForWriting(const std::string& target, const std::stri
     return fd;
 }
 
+bool hasOtherNames(const FileDescriptor& existing) {
+    struct stat info {};
+    return existing.get() >= 0 && ::fstat(existing.get(), &info) == 0 && info.st_nlink > 1;
+}
+
 void removeLeftoverTemporaries(const std::string& target) {
     const std::string folder = folderOf(target);
     const std::string name = nameOf(target);

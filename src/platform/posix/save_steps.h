@@ -16,6 +16,10 @@ std::string linkTarget(const std::string& path);
 // file: a rename would otherwise replace what the permissions protect. Throws FileError.
 FileDescriptor openExistingForWriting(const std::string& target, const std::string& path);
 
+// True when the open file has more than one name (hard links): only writing it in place keeps
+// every name showing the same settings.
+bool hasOtherNames(const FileDescriptor& existing);
+
 // Removes temporaries of `target` left by saves that never finished (a process killed
 // midway). One whose writer still runs, or still holds its lock, is left alone.
 void removeLeftoverTemporaries(const std::string& target);

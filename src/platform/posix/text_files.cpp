@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 #include "platform/file_rules.h"
@@ -107,6 +108,13 @@ std::string PosixTextFiles::readAll(const std::string& path) {
 void PosixTextFiles::replaceWhole(const std::string& path, const std::string& bytes) {
     const std::string target = posix::linkTarget(path);
     posix::FileDescriptor existing = posix::openExistingForWriting(target, path);
+    // A rename would leave the file's other names holding the old settings.
+    if (posix::hasOtherNames(existing)) {
+        if (const int failed = posix::writeInPlace(existing, bytes); failed != 0) {
+            posix::fail(failed, path, "Cannot write", target);
+        }
+        return;
+    }
     posix::removeLeftoverTemporaries(target);
     std::string temporary;
     posix::FileDescriptor fd(posix::createTemporary(target, temporary));
@@ -131,6 +139,12 @@ void PosixTextFiles::replaceWhole(const std::string& path, const std::string& by
         ::open(posix::folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) {
         (void)::fsync(folder.get());
+    }
+}
+
+void PosixTextFiles::rename(const std::string& path, const std::string& to) {
+    if (::rename(path.c_str(), to.c_str()) != 0) {
+        posix::fail(errno, path, "Cannot rename");
     }
 }
 

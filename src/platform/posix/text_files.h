@@ -27,9 +27,11 @@ public:
     // Written to a temporary file beside the target (the end of a chain of links), flushed to
     // the disk, then renamed over it; the temporary is removed on any failure, so the old file
     // stays whole. A file this user may not write is refused (75) untouched. In a folder that
-    // takes no new file, a writable file is written in place and flushed. Leftover temporaries
-    // of saves that never finished are removed first.
+    // takes no new file, and for a file with other names (hard links), a writable file is
+    // written in place and flushed. Leftover temporaries of saves that never finished are
+    // removed first.
     void replaceWhole(const std::string& path, const std::string& bytes) override;
+    void rename(const std::string& path, const std::string& to) override;
 };
 
 }  // namespace quorvane

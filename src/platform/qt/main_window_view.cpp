@@ -39,7 +39,9 @@ MainWindowView::MainWindowView(Form1& form, std::function<QIcon(Picture)> iconOf
     updaters_[&form_.Timer1] = [this] { applyTimer(); };
     // Queued: Qt does not fire a timer again while its own timeout is still being handled, so
     // a box opened inside a tick would stop the heartbeat until answered. Run from a posted
-    // event, the tick leaves the timer free to fire inside the box's event loop.
+    // event, the tick leaves the timer free to fire inside the box's event loop. A posted tick
+    // that runs late can land next to the following one; the model lets only one tick a second
+    // do the timed work, so such a pair ages nothing twice.
     connect(
         &heartbeat_, &QTimer::timeout, this,
         [this] {

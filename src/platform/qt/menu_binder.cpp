@@ -81,6 +81,7 @@ void MenuBinder::apply(Entry& entry) {
         action.setText(QString::fromStdString(item.caption()));
         action.setToolTip(QString::fromStdString(item.toolTip()));
         action.setVisible(item.visible());
+        action.setEnabled(item.enabled());
         if (entry.menu == nullptr) {
             // Checkable only while checked, so an unchecked item shows no empty box.
             action.setCheckable(item.checked());

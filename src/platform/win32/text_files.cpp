@@ -158,6 +158,37 @@ DWORD whyNotReplaced(DWORD error, const std::wstring& target) {
                                                                        : error;
 }
 
+// The file a save must replace: the end of the path's chain of symbolic links, so the links
+// stay links (a move onto a link replaces the link). A link whose end is missing is refused
+// rather than replaced by a file.
+std::wstring saveTarget(const std::wstring& target, const std::string& path) {
+    Handle file(CreateFileW(target.c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid()) {
+        const DWORD error = GetLastError();
+        const DWORD attributes = GetFileAttributesW(target.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            fail(error, path, "Cannot follow the link");
+        }
+        return target;  // no file yet, or one whose own failure the save reports
+    }
+    std::wstring final(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(
+            file.get(), final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+        if (length == 0 || length > 32768) {
+            return target;
+        }
+        if (length < final.size()) {
+            final.resize(length);
+            return final;
+        }
+        final.resize(length + 1);
+    }
+}
+
 // The executable's full name (GetModuleFileNameW), or nullopt.
 std::optional<std::wstring> modulePath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -286,7 +317,7 @@ std::string Win32TextFiles::readAll(const std::string& path) {
 }
 
 void Win32TextFiles::replaceWhole(const std::string& path, const std::string& bytes) {
-    const std::wstring target = widePath(path);
+    const std::wstring target = saveTarget(widePath(path), path);
     // Windows refuses to replace a read-only file, but not every file system it reaches does;
     // the attribute is the user's wish that the file stays as it is.
     const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -317,6 +348,13 @@ void Win32TextFiles::replaceWhole(const std::string& path, const std::string& by
     if (error != 0) {
         DeleteFileW(temporary.c_str());
         fail(error, path, "Cannot write");
+    }
+}
+
+void Win32TextFiles::rename(const std::string& path, const std::string& to) {
+    if (!MoveFileExW(widePath(path).c_str(), widePath(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        fail(GetLastError(), path, "Cannot rename");
     }
 }
 

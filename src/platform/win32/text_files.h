@@ -33,13 +33,15 @@ public:
     std::string executablePath() override;
     // Pipes and devices are refused (75), and so is a file past the size limit.
     std::string readAll(const std::string& path) override;
-    // Written to a temporary file in the same folder and flushed, then moved over the target
-    // with MoveFileExW (replace, write through); the temporary is removed on any failure, so
-    // the old file stays whole. A read-only file is not replaced (75); one that another program
-    // holds open is locked (70). In a folder that takes no new file, a file this user may write
-    // is written in place and flushed. Leftover temporaries of saves that never finished (their
-    // process is gone) are removed first.
+    // Written to a temporary file in the folder of the target (the end of any chain of
+    // symbolic links, so the links stay links; a link that leads nowhere is refused) and
+    // flushed, then moved over the target with MoveFileExW (replace, write through); the
+    // temporary is removed on any failure, so the old file stays whole. A read-only file is not
+    // replaced (75); one that another program holds open is locked (70). In a folder that takes
+    // no new file, a file this user may write is written in place and flushed. Leftover
+    // temporaries of saves that never finished (their process is gone) are removed first.
     void replaceWhole(const std::string& path, const std::string& bytes) override;
+    void rename(const std::string& path, const std::string& to) override;
 };
 
 }  // namespace quorvane
