@@ -9,13 +9,19 @@ if(TARGET Qt6::QWindowsVistaStylePlugin)
   install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
 endif()
 
-# The compiler knows where its own run-time lies (the -posix compilers' folder on Debian).
+# The compiler's run-time: Debian's -posix compilers keep it in their library folder, which the
+# compiler names; Qt's MinGW for Windows keeps it beside the compiler.
+get_filename_component(quorvane_compiler_dir ${CMAKE_CXX_COMPILER} DIRECTORY)
 foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                   OUTPUT_VARIABLE dll_path OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT IS_ABSOLUTE "${dll_path}" OR NOT EXISTS "${dll_path}")
-    message(FATAL_ERROR "The compiler's run-time ${dll} was not found (got \"${dll_path}\")")
+    set(dll_path ${quorvane_compiler_dir}/${dll})
   endif()
-  file(REAL_PATH "${dll_path}" dll_path)
-  install(FILES ${dll_path} DESTINATION .)
+  if(EXISTS "${dll_path}")
+    file(REAL_PATH "${dll_path}" dll_path)
+    install(FILES ${dll_path} DESTINATION .)
+  else()
+    message(WARNING "${dll} was not found beside the compiler; copy it beside quorvane.exe")
+  endif()
 endforeach()
