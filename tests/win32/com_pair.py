@@ -1,52 +1,45 @@
 #!/usr/bin/env python3
-"""Two COM ports joined by a null-modem cable, for the serial tests under Wine.
+"""Two COM ports of a Wine prefix joined as by a null-modem cable, for the serial tests.
 
-Makes two pseudo-terminals, links them as comA and comB in a Wine prefix's dosdevices folder,
-and copies every byte written to one to the other. A line "HANGUP" written to comB hangs comA
-up, as an unplugged receiver would, then links a fresh comA in its place. Prints "ready" once
-both links exist and runs until killed.
-  com_pair.py DOSDEVICES A B     e.g. com_pair.py $WINEPREFIX/dosdevices 201 202
+   com_pair.py DOSDEVICES A B     e.g. com_pair.py $WINEPREFIX/dosdevices 201 202
+
+Links two pseudo-terminals as comA and comB and copies the bytes written to one to the other.
+"HANGUP" written to comB hangs comA up, as an unplugged receiver would, and links a fresh comA.
+Prints "ready" once both links exist; runs until killed.
 """
 import os
 import select
 import sys
+import time
 import tty
-
-HANGUP = b"HANGUP"
 
 
 def link(dosdevices, number):
-    master, slave = os.openpty()
+    master, slave = os.openpty()  # the slave stays open: no hang-up while Wine has no handle
     tty.setraw(slave)
     path = os.path.join(dosdevices, "com%d" % number)
-    temporary = path + ".new"
-    os.symlink(os.ttyname(slave), temporary)
-    os.replace(temporary, path)
-    # The slave stays open here too, so the master reads no hang-up while Wine has no handle.
+    os.symlink(os.ttyname(slave), path + ".new")
+    os.replace(path + ".new", path)
     return master, slave
 
 
 def main():
     dosdevices, a_number, b_number = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-    a = link(dosdevices, a_number)
-    b = link(dosdevices, b_number)
+    a, b = link(dosdevices, a_number), link(dosdevices, b_number)
     print("ready", flush=True)
-    from_b = b""
     while True:
-        readable, _, _ = select.select([a[0], b[0]], [], [])
-        for fd in readable:
+        for fd in select.select([a[0], b[0]], [], [])[0]:
             data = os.read(fd, 4096)
             if fd == a[0]:
                 os.write(b[0], data)
                 continue
-            from_b = (from_b + data)[-len(HANGUP):]
-            if HANGUP in data or from_b == HANGUP:
+            before, hangup, _ = data.partition(b"HANGUP")
+            os.write(a[0], before)
+            if hangup:
+                time.sleep(0.3)  # what was sent before is read before the line goes dead
                 os.close(a[0])
                 os.close(a[1])
                 a = link(dosdevices, a_number)
-                from_b = b""
-            else:
-                os.write(a[0], data)
 
 
 if __name__ == "__main__":
