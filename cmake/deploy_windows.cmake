@@ -1,10 +1,12 @@
 # What quorvane.exe needs beside it on Windows when built with MinGW, so that the installed folder
-# runs as it is: Qt's DLLs, the platform plugin, the style plugin where Qt has it, and the
+# runs as it is: Qt's DLLs, the platform plugin, the .ico reader, the style plugin where Qt has it, and the
 # compiler's run-time DLLs, which Qt's DLLs and the program share. Included from src/.
 
 install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
         DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+# The three icons are .ico files.
+install(FILES $<TARGET_FILE:Qt6::QICOPlugin> DESTINATION imageformats)
 if(TARGET Qt6::QWindowsVistaStylePlugin)
   install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
 endif()

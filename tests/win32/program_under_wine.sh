@@ -20,11 +20,18 @@ start_x
 
 work=$(mktemp -d)
 cp -r "$1"/. "$work/"
-"$sim" --port 200 --ports-dir "$work/sim" >"$work/sim.log" 2>&1 &
+# Wine never sets this machine's clock: it accepts, doing nothing, a setting within half a second
+# of the clock and refuses a larger one as a missing privilege. Bursts sent 900 ms after the
+# second they describe (as a slow receiver would, before its delay is measured) make SET TIME a
+# real change, which Wine refuses.
+"$sim" --port 200 --ports-dir "$work/sim" --delay-ms 900 >"$work/sim.log" 2>&1 &
 pids+=($!)
 wait_for 10 test -e "$work/sim/Com200" || fail "the simulator made no port: $(cat "$work/sim.log")"
 ln -sfn "$(readlink -f "$work/sim/Com200")" "$WINEPREFIX/dosdevices/com200"
 write_settings Com200
+# Windows has Arial, which the displays ask for; a fresh Wine prefix has none and draws nothing.
+"$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'DejaVu Sans' /f \
+    >/dev/null 2>&1 || fail "Wine's registry could not be written"
 touch -d '2000-01-01' "$work/Quorvane.XML"  # the file's own time, so a rewrite shows
 
 (cd "$work" && exec "$wine" ./quorvane.exe) >"$work/program.log" 2>&1 &
@@ -43,6 +50,7 @@ lamps_green() {
 }
 wait_for 30 lamps_green || fail "no green lamps within 30 s (lamp pixels $(lamp_pixels "$window"))"
 echo "both lamps green $((SECONDS - started)) s after the window appeared"
+sleep 2  # the displays filled by a few fixes
 [ -z "$shot" ] || import -window "$window" "$shot" || fail "no screenshot"
 
 settings_rewritten() { [ "$work/Quorvane.XML" -nt "$work/sim.log" ]; }
