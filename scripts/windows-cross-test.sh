@@ -46,7 +46,7 @@ cleanup() {
     for pid in "${helpers[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
-    "$wineserver" -k 2>/dev/null || true
+    "$wineserver" -k >/dev/null 2>&1 || true
     rm -rf "$prefix"
 }
 trap cleanup EXIT
@@ -77,8 +77,11 @@ export QUORVANE_TEST_COM_PAIR=201,202
 
 if [ "$gui" != off ]; then
     # The Qt tests find Qt's DLLs and the compiler's run-time through Wine's search path.
-    runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
-    WINEPATH="$("$wine" winepath -w "$qt/bin");$("$wine" winepath -w "$runtime")"
+    WINEPATH=$("$wine" winepath -w "$qt/bin")
+    for dll in libstdc++-6.dll libwinpthread-1.dll; do
+        folder=$(dirname "$(realpath "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)")")
+        WINEPATH+=";$("$wine" winepath -w "$folder")"
+    done
     export WINEPATH
 fi
 ctest --test-dir "$build" -j "$jobs" --output-on-failure
