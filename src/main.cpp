@@ -7,11 +7,13 @@
 #include "platform/qt/main_window_view.h"
 #include "platform/qt/qt_balloon.h"
 #include "platform/qt/qt_desktop.h"
-#include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_tray_icon.h"
 #include "platform/std_random.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/win32/win32_serial_port.h"
+#else
 #include "platform/posix/secure_start.h"
+#include "platform/qt/qt_serial_port.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -33,7 +35,14 @@ int main(int argc, char** argv) {
     QtDesktop desktop;
     FileEventLog log(files, joinPath(files.programFolder(), "Quorvane.log"));
     const auto iconOf = [&desktop](Picture picture) { return desktop.icon(picture); };
+#ifdef _WIN32
+    // Received lines come from the reader thread as queued calls on the window's thread.
+    Win32SerialPort serial([](std::function<void()> call) {
+        QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
+    });
+#else
     QtSerialPort serial(joinPath(files.programFolder(), "ports"));
+#endif
     QtTrayIcon tray(iconOf);
     QtBalloon balloon;
 
