@@ -3,74 +3,48 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <functional>
 #include <memory>
-#include <string>
 
 namespace quorvane {
 namespace {
 
-// The window's thread as a queue of posted calls that the test runs. Each case pushes lines as
-// a reader would (the tag "box" is a handler that pumps events, the tag "discard" a close) and
-// names what the window gets, in order, and how many calls were posted.
+// Posted calls run when the test says. Pushes before a drain share it; a handler that pumps
+// events ("box") leaves the lines to the outer drain; a discard drops what waits; beyond the
+// bound the oldest go; a handoff gone delivers nothing.
 TEST(LineHandoff, DeliversEveryLineOnceInOrder) {
-    struct Case {
-        std::vector<std::vector<std::string>> pushes;
-        std::vector<std::string> delivered;
-        std::size_t posted;
-    };
-    const std::vector<Case> cases{
-        {{{"a"}, {"b", "c"}}, {"a", "b", "c"}, 1},
-        {{{"old"}, {"discard"}, {"new"}}, {"new"}, 1},
-        {{{"box", "after"}}, {"box", "after", "during"}, 2},
-        {{{"first", "x"}, {std::vector<std::string>(LineHandoff::kMaxQueued, "x")}},
-         std::vector<std::string>(LineHandoff::kMaxQueued, "x"),
-         1},
-    };
-    for (const Case& c : cases) {
-        std::deque<std::function<void()>> calls;
-        const auto runAll = [&calls] {
-            while (!calls.empty()) {
-                auto call = std::move(calls.front());
-                calls.pop_front();
-                call();
-            }
-        };
-        std::vector<std::string> delivered;
-        std::size_t posted = 0;
-        std::unique_ptr<LineHandoff> handoff;
-        const auto push = [&](const std::vector<std::string>& texts) {
-            std::vector<ReceivedLine> lines;
-            for (const std::string& text : texts) {
-                lines.push_back({text, {}});
-            }
-            handoff->push(std::move(lines));
-        };
-        handoff = std::make_unique<LineHandoff>(
-            [&](std::function<void()> call) {
-                ++posted;
-                calls.push_back(std::move(call));
-            },
-            [&](const ReceivedLine& line) {
-                delivered.push_back(line.text);
-                if (line.text == "box") {
-                    push({"during"});
-                    runAll();
-                }
-            });
-        for (const auto& texts : c.pushes) {
-            texts == std::vector<std::string>{"discard"} ? handoff->discard() : push(texts);
+    std::deque<std::function<void()>> calls;
+    std::vector<std::string> got;
+    const auto run = [&] {
+        while (!calls.empty()) {
+            const auto call = std::move(calls.front());
+            calls.pop_front();
+            call();
         }
-        runAll();
-        EXPECT_EQ(delivered, c.delivered) << c.pushes.front().front();
-        EXPECT_EQ(posted, c.posted) << c.pushes.front().front();
-
-        // Once the handoff is gone, a posted call finds nothing.
-        push({"late"});
-        handoff.reset();
-        runAll();
-        EXPECT_EQ(delivered, c.delivered);
-    }
+    };
+    std::unique_ptr<LineHandoff> h;
+    h = std::make_unique<LineHandoff>([&](auto call) { calls.push_back(std::move(call)); },
+                                      [&](const ReceivedLine& line) {
+                                          got.push_back(line.text);
+                                          if (line.text == "box") {
+                                              h->push({{"during", {}}});
+                                              run();
+                                          }
+                                      });
+    h->push({{"old", {}}});
+    h->discard();
+    h->push({{"box", {}}, {"after", {}}});
+    EXPECT_EQ(calls.size(), 1u);
+    run();
+    h->push({{"first", {}}});
+    h->push(std::vector<ReceivedLine>(LineHandoff::kMaxQueued, {"x", {}}));
+    run();
+    ASSERT_EQ(got.size(), 3 + LineHandoff::kMaxQueued);
+    EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + 4),
+              (std::vector<std::string>{"box", "after", "during", "x"}));
+    h->push({{"late", {}}});
+    h.reset();
+    run();
+    EXPECT_EQ(got.back(), "x");
 }
 
 }  // namespace
