@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string_view>
 
+#include "background_load.h"
 #include "report.h"
 
 namespace {
@@ -34,6 +35,9 @@ Usage: clock_accuracy [options]
   --seed N         seed of the random moments (default 1)
   --view on|off    the program's window (offscreen) repainting on the same thread, and
                    "SET TIME" clicked on its button (default on)
+  --load L         load beside the program, at normal priority: idle (default), busy:N
+                   (N processes that spin all the time) or decoder (one process per core,
+                   busy 2.5 s out of every 15 s, all at once)
   --help           this text
 
 Scenarios:
@@ -84,6 +88,7 @@ int main(int argc, char** argv) {
     RunConfig config;
     config.simulator = besideThisProgram("nmea-sim");
     std::string only;
+    LoadPlan load;
     for (int i = 1; i < argc; ++i) {
         const std::string_view flag = argv[i];
         if (flag == "--help" || flag == "-h") {
@@ -114,6 +119,13 @@ int main(int argc, char** argv) {
                 return 2;
             }
             config.withView = std::string_view(value) == "on";
+        } else if (flag == "--load") {
+            const auto plan = parseLoad(value);
+            if (!plan) {
+                std::cerr << "clock_accuracy: --load wants idle, busy:N (1 to 64) or decoder\n";
+                return 2;
+            }
+            load = *plan;
         } else if (flag == "--seed") {
             config.seed = static_cast<std::uint32_t>(numberArgument("--seed", value, 0, 1L << 31));
         } else {
@@ -125,6 +137,8 @@ int main(int argc, char** argv) {
     // The window paints into memory: no display is needed, and none is disturbed.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     qInstallMessageHandler(quietOffscreenNotes);
+    // Forked before Qt starts its threads; it runs until the report is written.
+    const BackgroundLoad background(load);
     QApplication application(argc, argv);
     std::vector<ScenarioOutcome> outcomes;
     for (const Scenario& scenario : allScenarios()) {
@@ -143,6 +157,7 @@ int main(int argc, char** argv) {
     }
     std::cout << "Zone: TZ=" << kZone
               << " (bias -5.5 h). Settings per scenario: " << config.settings
-              << ". Window: " << (config.withView ? "on" : "off") << ".\n\n";
+              << ". Window: " << (config.withView ? "on" : "off") << ". Load: " << loadText(load)
+              << ".\n\n";
     return printReport(std::cout, outcomes) ? 0 : 1;
 }

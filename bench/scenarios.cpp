@@ -15,6 +15,9 @@ const std::vector<std::string> kNeverResting{"--sentences",  "GGA,GSA,GSV,RMC,PG
                                              "--fraction",   "",
                                              "--fill-ms",    "995"};
 
+// Where the line rests, under any load.
+constexpr Target kRestingTarget{1, 5};
+
 // After a measurement the clock is to be this close to true time.
 constexpr Target kMeasuredTarget{2, 10};
 
@@ -36,7 +39,9 @@ Scenario restless(Scenario scenario) {
 std::vector<Scenario> allScenarios() {
     return {
         {"garmin-4800", "1. 4800 Bd, Garmin-like burst at +150 ms", kGarminBurst, 4800, 150, 0,
-         Trigger::BeforeNextBurst, Target{10, 25}},
+         Trigger::BeforeNextBurst, kRestingTarget},
+        {"garmin-38400", "1b. 38400 Bd, Garmin-like burst at +150 ms", kGarminBurst, 38400, 150, 0,
+         Trigger::BeforeNextBurst, kRestingTarget},
         {"rmc-gga-9600",
          "2. 9600 Bd, RMC and GGA at +50 ms",
          {"--sentences", "RMC,GGA"},
@@ -44,7 +49,7 @@ std::vector<Scenario> allScenarios() {
          50,
          0,
          Trigger::BeforeNextBurst,
-         Target{5, 15}},
+         kRestingTarget},
         {"never-resting-4800", "3. 4800 Bd, line never rests (995 ms burst)", kNeverResting, 4800,
          150, 0, Trigger::BeforeNextBurst, std::nullopt},
         {"fraction-4800",
@@ -54,11 +59,11 @@ std::vector<Scenario> allScenarios() {
          100,
          500,
          Trigger::BeforeNextBurst,
-         Target{10, 25}},
+         kRestingTarget},
         {"random-press", "5a. SET TIME at random moments (stream of 1.)", kGarminBurst, 4800, 150,
-         0, Trigger::RandomMoment, Target{10, 25}},
+         0, Trigger::RandomMoment, kRestingTarget},
         {"scheduled-minute", "5b. Scheduled minute, status timer tick (stream of 1.)", kGarminBurst,
-         4800, 150, 0, Trigger::ScheduledMinute, Target{10, 25}},
+         4800, 150, 0, Trigger::ScheduledMinute, kRestingTarget},
         measured("delay-40", "6a. Receiver delay 40 ms (stream of 1.)", kGarminBurst, 40),
         measured("delay-150", "6b. Receiver delay 150 ms (stream of 1.)", kGarminBurst, 150),
         measured("delay-380", "6c. Receiver delay 380 ms (stream of 1.)", kGarminBurst, 380),

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Soak: the program against the bundled receiver simulator for MINUTES (default 30) in a private
 # X server with a notification area, without the right to set the clock. Every REPLUG minutes
-# (default 5; 0 for never) the receiver is unplugged and plugged back: the simulator is stopped
-# (in turn by SIGTERM, which takes its link away, and SIGKILL, which leaves the link to a device
-# that is gone until the next simulator replaces it), left away for 20 s, and started again at
-# the same ports/Com200 link. Every 10 s it samples the program's resident memory, CPU use and
+# (default 5; 0 for never; or REPLUGs seconds, a multiple of 10, such as 20s) the receiver is
+# unplugged and plugged back: the simulator is stopped (in turn by SIGTERM, which takes its link
+# away, and SIGKILL, which leaves the link to a device that is gone until the next simulator
+# replaces it), left away for AWAY seconds (default 20, at least 10), and started again at the
+# same ports/Com200 link. Every 10 s it samples the program's resident memory, CPU use and
 # open file descriptors from /proc, then prints a summary. It fails if the program dies, if the
 # lamps are not green at the start and the end, if they do not turn red while the receiver is
 # away or green again within 10 s of its return, if the log does not hold one "Receiver lost"
 # and one "Receiver back" line per replug, if resident memory grows by more than 1 MB after the
-# first minute, or if the program holds more descriptors at the end than at the start.
-#   scripts/soak.sh [MINUTES [REPLUG]]       e.g. scripts/soak.sh 6 1 for a short run
+# first minute or by more than 256 kB after the first replug's notifications, or if the program
+# holds more descriptors at the end than at the start.
+#   scripts/soak.sh [MINUTES [REPLUG [AWAY]]]   e.g. scripts/soak.sh 6 1 for a short run,
+#   scripts/soak.sh 40 20s 12 for about 100 replugs
 # Not part of the test suite. Runs under the measurement lock, so it never overlaps a benchmark
 # or a fuzzing run.
 set -uo pipefail
@@ -19,8 +22,16 @@ source scripts/utf8-locale.bash
 
 minutes=${1:-30}
 replug=${2:-5}
-[[ $minutes =~ ^[1-9][0-9]*$ && $replug =~ ^[0-9]+$ ]] ||
-    { echo "usage: $0 [MINUTES [REPLUG_MINUTES]]" >&2; exit 2; }
+away=${3:-20}
+if [[ $replug =~ ^[0-9]+$ ]]; then
+    replug_s=$((replug * 60))
+elif [[ $replug =~ ^([1-9][0-9]*0)s$ ]]; then
+    replug_s=${BASH_REMATCH[1]}
+else
+    replug_s=-1
+fi
+[[ $minutes =~ ^[1-9][0-9]*$ && $replug_s -ge 0 && $away =~ ^[1-9][0-9]+$ && $away -ge 10 ]] ||
+    { echo "usage: $0 [MINUTES [REPLUG_MINUTES|REPLUG_SECONDSs [AWAY_SECONDS]]]" >&2; exit 2; }
 if [ -z "${QUORVANE_SOAK_LOCKED:-}" ]; then
     exec env QUORVANE_SOAK_LOCKED=1 flock /tmp/quorvane-measure.lock "$PWD/scripts/soak.sh" "$@"
 fi
@@ -60,10 +71,11 @@ lamps() {  # green|red: both lamps show it
 }
 wait_for 20 lamps green || fail "the lamps did not turn green: $(lamp_pixels "$window")"
 
-# Unplugs the receiver, waits until the lamps show it, plugs it back after 20 s and waits for
+# Unplugs the receiver, waits until the lamps show it, plugs it back after $away s and waits for
 # both lamps to turn green again. Prints what it saw.
 replugs=0
 slowest_return=0
+away_s=$away
 unplug_and_replug() {
     local how=SIGTERM
     ((replugs % 2 == 1)) && how=SIGKILL
@@ -72,7 +84,7 @@ unplug_and_replug() {
     local away=$SECONDS
     wait_for 12 lamps red || fail "the lamps did not turn red after the simulator's $how"
     local red_after=$((SECONDS - away))
-    local rest=$((20 - (SECONDS - away)))
+    local rest=$((away_s - (SECONDS - away)))
     ((rest > 0)) && sleep "$rest"
     # A link left by SIGKILL may lead to a pseudo-terminal with a number that the new simulator
     # is about to be given; it refuses to replace a link that leads somewhere.
@@ -109,6 +121,8 @@ last_cpu=$(cpu_ticks)
 last_time=$(date +%s.%N)
 rss_at_minute=
 rss_max=0
+rss_after_first=
+rss_max_replugs=0
 cpu_sum=0
 cpu_count=0
 cpu_max=0
@@ -128,6 +142,9 @@ for ((i = 1; i <= samples; i++)); do
     if ((i * interval == 60)); then
         rss_at_minute=$rss
     fi
+    if ((replugs > 0)); then
+        ((rss > rss_max_replugs)) && rss_max_replugs=$rss
+    fi
     if ((i * interval > 60)); then
         ((rss > rss_max)) && rss_max=$rss
         cpu_sum=$(awk -v s="$cpu_sum" -v c="$cpu" 'BEGIN {print s + c}')
@@ -136,8 +153,13 @@ for ((i = 1; i <= samples; i++)); do
     fi
     ((i == 1)) && cpu_start=$cpu
     cpu_end=$cpu
-    if ((replug > 0 && i < samples && i * interval % (replug * 60) == 0)); then
+    if ((replug_s > 0 && i < samples && i * interval % replug_s == 0)); then
         unplug_and_replug
+        # The first notifications build their pop-up once; growth counts from here.
+        if ((replugs == 1)); then
+            rss_after_first=$(rss_kb)
+            rss_max_replugs=$rss_after_first
+        fi
         # Sampling goes on at the next slot; the next CPU figure spans the replug.
         i=$(((SECONDS - start) / interval))
     fi
@@ -153,11 +175,19 @@ echo
 echo "Summary of $minutes min on the simulator (Com$port, 4800 baud, a fix every second):"
 echo "  start: RSS $rss_start kB, $fds_start descriptors, CPU $cpu_start% in the first 10 s"
 echo "  end:   RSS $rss_end kB, $fds_end descriptors, CPU $cpu_end% in the last 10 s"
-echo "  $replugs unplug and replug (every $replug min): lamps green again after every one," \
+echo "  $replugs unplug and replug (every $replug_s s, $away s away): lamps green again after every one," \
     "at most $slowest_return s after the receiver's return; log: $lost lost, $back back"
 ((lost == replugs && back == replugs)) ||
     fail "the log holds $lost \"Receiver lost\" and $back \"Receiver back\" lines for $replugs replugs"
 ((fds_end <= fds_start)) || fail "the program holds $fds_end descriptors at the end, $fds_start at the start"
+if [ -n "$rss_after_first" ]; then
+    ((rss_end > rss_max_replugs)) && rss_max_replugs=$rss_end
+    replug_growth=$((rss_max_replugs - rss_after_first))
+    echo "  RSS after the first replug: $rss_after_first kB; highest after it: $rss_max_replugs kB;" \
+        "growth $replug_growth kB over $((replugs - 1)) replugs (limit 256 kB)"
+    ((replug_growth <= 256)) ||
+        fail "resident memory grew by $replug_growth kB after the first replug's notifications"
+fi
 if [ -z "$rss_at_minute" ] || ((cpu_count == 0)); then
     echo "  too short to judge growth after the first minute (RSS at the end $rss_end kB)"
     echo "PASSED"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -19,6 +20,10 @@ public:
     // Takes one line on the window's thread.
     using Deliver = std::function<void(const ReceivedLine&)>;
 
+    // Lines waiting for the window's thread beyond this many are dropped, oldest first: over a
+    // minute of a fast receiver.
+    static constexpr std::size_t kMaxQueued = 10000;
+
     LineHandoff(Post post, Deliver deliver);
     // Calls already posted find nothing to deliver.
     ~LineHandoff();
@@ -27,7 +32,8 @@ public:
 
     // Reader thread: queues the lines and asks the window's thread to deliver them.
     void push(std::vector<ReceivedLine> lines);
-    // Window's thread: lines queued so far are never delivered (the port was closed).
+    // Either thread: lines queued so far are never delivered (the port was closed). From the
+    // reader, after its last read of the port, it also takes the lines no later call could.
     void discard();
 
 private:

@@ -10,8 +10,9 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
     if (bytes.empty()) {
         return lines;
     }
+    const auto byteTime = arrivalOfBytes(bytes.size(), arrival);
     if (!anyByte_ || isRestBefore(bytes.size(), arrival)) {
-        burstStart_ = arrival;
+        burstStart_ = byteTime(0);
     }
     anyByte_ = true;
     lastByte_ = arrival;
@@ -25,11 +26,12 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
         const std::string_view piece = bytes.substr(pos, count);
         // The LF after a CR terminator came with the line before; the sentence starts at its
         // first other byte, which may come a whole burst later.
-        const bool sentenceByte = piece.find_first_not_of("\r\n") != std::string_view::npos;
-        if (pending_.empty() || (sentenceByte && !sentenceStarted_)) {
-            pendingFirstByte_ = arrival;
+        const std::size_t sentenceByte = piece.find_first_not_of("\r\n");
+        const bool hasSentence = sentenceByte != std::string_view::npos;
+        if (pending_.empty() || (hasSentence && !sentenceStarted_)) {
+            pendingFirstByte_ = byteTime(pos + (hasSentence ? sentenceByte : 0));
             pendingBurstStart_ = burstStart_;
-            sentenceStarted_ = sentenceByte;
+            sentenceStarted_ = hasSentence;
         }
         pending_.append(piece);
         pos += count;
@@ -40,24 +42,46 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
     return lines;
 }
 
+// A read that returns several bytes came late for all but the last: while it waited, the line
+// kept sending them one character time apart, so byte i of n arrived (n - 1 - i) character
+// times before the read. A late read of a whole burst thus still finds the burst's start. Bytes
+// the line could not have carried since the read before came over a faster link, and the read
+// is all that is known of them; so is the first read after opening.
+LineSplitter::ByteTimes LineSplitter::arrivalOfBytes(std::size_t count, MonoTime arrival) const {
+    if (!anyByte_ || !lineCouldCarry(count, arrival)) {
+        return {arrival, arrival, std::chrono::nanoseconds(0), count};
+    }
+    // Never before the read before: the odd character late is timing noise.
+    return {arrival, lastByte_, characterTime_, count};
+}
+
+MonoTime LineSplitter::ByteTimes::operator()(std::size_t index) const {
+    return std::max(earliest,
+                    arrival - characterTime * static_cast<std::int64_t>(count - 1 - index));
+}
+
 // Bytes that arrive together after a silence did not all arrive at its end. While the program
 // was held up (a busy machine, a slow handler) or a USB adapter held them back, they kept coming
 // at the line's pace, so the line was busy for their time and rested only for what is left. A
 // hold-up in the middle of a burst is then no rest; taken for one, it would stamp the rest of
 // the burst, fix included, as late as the hold-up ended. More bytes than the line could have
 // carried came over a faster link (a USB receiver that only plays at a line speed) and say
-// nothing about the line: then, and after a long silence, the whole silence is the rest. A
-// clock that runs backwards (it should not) counts as no rest.
+// nothing about the line: then the whole silence is the rest. However long the reader was held
+// up, bytes that filled the silence are no rest. A clock that runs backwards (it should not)
+// counts as no rest.
 bool LineSplitter::isRestBefore(std::size_t count, MonoTime arrival) const {
     const auto silence = arrival - lastByte_;
-    if (silence >= std::max<std::chrono::nanoseconds>(kCertainRest, quietGap_)) {
-        return true;
-    }
-    const auto carried = characterTime_ * static_cast<std::int64_t>(count - 1);
-    // The odd character early or late is timing noise, not a faster link.
-    const bool lineCouldCarryThem = carried <= silence + 2 * characterTime_;
-    const auto rest = lineCouldCarryThem ? silence - carried : silence;
+    const auto rest = lineCouldCarry(count, arrival) ? silence - carriedTime(count) : silence;
     return rest >= quietGap_;
+}
+
+std::chrono::nanoseconds LineSplitter::carriedTime(std::size_t count) const {
+    return characterTime_ * static_cast<std::int64_t>(count - 1);
+}
+
+bool LineSplitter::lineCouldCarry(std::size_t count, MonoTime arrival) const {
+    // The odd character early or late is timing noise, not a faster link.
+    return carriedTime(count) <= arrival - lastByte_ + 2 * characterTime_;
 }
 
 void LineSplitter::setLineSpeed(double bitsPerSecond) {

@@ -34,9 +34,6 @@ public:
     // A burst start older than this says nothing about a line: the stream has run without a
     // pause, so the line's own first byte is the best stamp there is.
     static constexpr std::chrono::seconds kBurstHorizon{1};
-    // Silence this long (or the quiet gap, if longer) always ends a burst, whatever the bytes
-    // after it.
-    static constexpr std::chrono::milliseconds kCertainRest{100};
 
     explicit LineSplitter(char terminator = '\r') : terminator_(terminator) {}
 
@@ -45,13 +42,25 @@ public:
     // tells bytes that waited unread from bytes that came after a rest.
     void setLineSpeed(double bitsPerSecond);
 
-    // Takes bytes that all arrived at one moment and returns the lines they complete.
+    // Takes the bytes one read returned at `arrival` and returns the lines they complete.
     std::vector<ReceivedLine> feed(std::string_view bytes, MonoTime arrival);
     // Forgets the partial line and the burst, as after closing the port.
     void reset();
 
 private:
     bool isRestBefore(std::size_t count, MonoTime arrival) const;
+    // How long the line takes to bring `count` bytes after the first.
+    std::chrono::nanoseconds carriedTime(std::size_t count) const;
+    bool lineCouldCarry(std::size_t count, MonoTime arrival) const;
+    // When each of `count` bytes read together at `arrival` came off the line, by index.
+    struct ByteTimes {
+        MonoTime arrival;
+        MonoTime earliest;
+        std::chrono::nanoseconds characterTime;
+        std::size_t count;
+        MonoTime operator()(std::size_t index) const;
+    };
+    ByteTimes arrivalOfBytes(std::size_t count, MonoTime arrival) const;
     ReceivedLine take();
 
     char terminator_;

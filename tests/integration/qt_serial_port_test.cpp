@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <thread>
 
 #include "serial_test_support.h"
 
@@ -193,7 +194,7 @@ TEST_F(QtSerialPortOnPty, APortHeldByAnotherProgramSaysSo) {
     open8N1();
     ASSERT_TRUE(port.portOpen());
     const std::string inUse =
-        "Com201 (" + port.portDevice(kNumber) + ") is in use by another program";
+        "Com201 (" + port.portDevice(kNumber) + ") is in use by another program.";
 
     QtSerialPort second(folder.path(), [] { return std::vector<std::string>{}; });
     second.setPortNumber(kNumber);
@@ -223,16 +224,65 @@ TEST_F(QtSerialPortOnPty, AnExclusiveHoldIsInUseAndARefusalStaysARefusal) {
         if (exclusive) {
             ::ioctl(holder, TIOCEXCL);
         }
+        // A port of the child's own: the parent's reader thread does not cross the fork.
         const std::string why = inChildAsNobody([&] {
-            port.setPortNumber(kNumber);
-            return openFailure();
+            QtSerialPort mine(folder.path(), [] { return std::vector<std::string>{}; });
+            mine.setPortNumber(kNumber);
+            try {
+                mine.setPortOpen(true);
+            } catch (const SerialError& error) {
+                return std::string(error.what());
+            }
+            return std::string("(opened)");
         });
         ::close(holder);
         return why;
     };
-    EXPECT_EQ(failureAsNobody(0666, true), "Com201 (" + device + ") is in use by another program");
+    EXPECT_EQ(failureAsNobody(0666, true), "Com201 (" + device + ") is in use by another program.");
     const std::string refused = failureAsNobody(0600, false);
     EXPECT_EQ(refused, "Com201 (" + device + ") could not be opened: Permission denied.");
+}
+
+// The reader stamps each chunk as it comes, whatever the window's thread is doing; the window's
+// thread alone sees the lines and the loss.
+TEST_F(QtSerialPortOnPty, ABusyWindowNeverDelaysAStamp) {
+    const auto sleeps = [] { std::this_thread::sleep_for(milliseconds(400)); };
+    const auto spins = [] {
+        const MonoTime until = MonoClock::now() + milliseconds(400);
+        while (MonoClock::now() < until) {
+        }
+    };
+    std::vector<Qt::HANDLE> threads;
+    port.onRead = [&](const std::optional<std::string>& value, const ArrivalStamps& s) {
+        lines.push_back({value.value_or("<null>"), s});
+        threads.push_back(QThread::currentThreadId());
+    };
+    port.onGone = [&](const std::string& reason) {
+        losses.push_back(reason);
+        threads.push_back(QThread::currentThreadId());
+    };
+    open8N1(38400);
+    for (const auto& busy : {std::function<void()>(sleeps), std::function<void()>(spins)}) {
+        lines.clear();
+        const MonoTime sent = MonoClock::now();
+        pty->write("$GPRMC,1*00\r\n$GPGGA,2*00\r\n");
+        busy();  // a box, a menu, a repaint: the window's thread takes no events
+        const MonoTime freed = MonoClock::now();
+        ASSERT_TRUE(pumpUntil([&] { return lines.size() == 2; }, milliseconds(2000)));
+        for (const auto& line : lines) {
+            // A read of several bytes is back-dated by their time on a 38400-baud line.
+            EXPECT_GE(line.stamps.firstByte, sent - milliseconds(10));
+            EXPECT_LT(line.stamps.firstByte - sent, milliseconds(200)) << line.text;
+            EXPECT_LT(line.stamps.firstByte, freed);
+        }
+        EXPECT_NE(lines[0].text.find("$GPRMC,1*00\r"), std::string::npos) << lines[0].text;
+    }
+    pty->closeMaster();
+    spins();
+    ASSERT_TRUE(pumpUntil([&] { return !losses.empty(); }, milliseconds(2000)));
+    pumpFor(milliseconds(100));
+    EXPECT_EQ(losses.size(), 1u);
+    EXPECT_EQ(threads, std::vector<Qt::HANDLE>(threads.size(), QThread::currentThreadId()));
 }
 
 }  // namespace

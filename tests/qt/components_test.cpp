@@ -55,6 +55,16 @@ TEST(QtDesktopTest, MissingOrUnreadableIconsFallBackToTheirColour) {
     EXPECT_EQ(desktop.loadPicture(real, PictureColour::Yellow), drawn);
     EXPECT_NE(missing, broken);
     EXPECT_TRUE(desktop.icon(0).isNull());
+
+    // An unchanged file is not read again (a new read is a new picture, and Qt caches the drawn
+    // sizes of each); a file that changed is.
+    const qint64 before = desktop.icon(drawn).cacheKey();
+    desktop.loadPicture(real, PictureColour::Yellow);
+    EXPECT_EQ(desktop.icon(drawn).cacheKey(), before);
+    ASSERT_TRUE(QFile::remove(garbage));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(real), garbage));
+    EXPECT_EQ(desktop.loadPicture(garbage.toStdString(), PictureColour::Red), broken);
+    EXPECT_GT(qAlpha(pixelOf(desktop.icon(broken), 24, 44)), 0);
 }
 
 TEST(QtDesktopTest, MessageBoxHasTheTitleTheLinesAndOneOk) {

@@ -11,6 +11,15 @@ using std::chrono::milliseconds;
 
 const MonoTime t0 = MonoTime{} + std::chrono::hours(5);
 
+// A receiver's full set at 4800 baud: GGA, GSA, three GSV, RMC, PGRMZ, PGRMF.
+std::string fullSet() {
+    std::string burst;
+    for (const std::size_t length : {69, 57, 70, 70, 31, 68, 20, 77}) {
+        burst += "$" + std::string(length - 3, 'X') + "\r\n";
+    }
+    return burst;
+}
+
 std::vector<std::string> texts(const std::vector<ReceivedLine>& lines) {
     std::vector<std::string> out;
     for (const auto& line : lines) {
@@ -131,8 +140,9 @@ TEST(LineSplitter, StampsTheBurstStartAndTheLinesOwnFirstByte) {
     slow.setLineSpeed(300);
     slow.feed("$GPRMC\r", t0);
     EXPECT_EQ(slow.feed("$GPGGA\r", t0 + milliseconds(100))[0].stamps.burstStart, t0);
-    EXPECT_EQ(slow.feed("$GPGSA\r", t0 + milliseconds(300))[0].stamps.burstStart,
-              t0 + milliseconds(300));
+    // Seven bytes take 200 ms there: read at 500 ms, they began at 300 ms, after a rest.
+    EXPECT_EQ(slow.feed("$GPGSA\r", t0 + milliseconds(500))[0].stamps.burstStart,
+              t0 + milliseconds(500) - 6 * std::chrono::nanoseconds(33333333));
 }
 
 TEST(LineSplitter, QuietGapGrowsWithSlowLines) {
@@ -151,17 +161,14 @@ TEST(LineSplitter, QuietGapGrowsWithSlowLines) {
 TEST(LineSplitter, FindsTheBurstStartOnABusy4800BaudLine) {
     LineSplitter splitter;
     splitter.setLineSpeed(4800);
-    std::string burst;
-    for (const std::size_t length : {69, 57, 70, 70, 31, 68, 20, 77}) {
-        burst += "$" + std::string(length - 3, 'X') + "\r\n";
-    }
+    const std::string burst = fullSet();
     ASSERT_EQ(burst.size(), 462u);
-    // Two bytes at a time, as they complete on the line.
+    // Two bytes at a time, as the second completes on the line.
+    const std::chrono::nanoseconds character(2083333);
     const auto send = [&](MonoTime start) {
         std::vector<ReceivedLine> lines;
         for (std::size_t i = 0; i < burst.size(); i += 2) {
-            for (auto& line :
-                 splitter.feed(burst.substr(i, 2), start + std::chrono::microseconds(2083 * i))) {
+            for (auto& line : splitter.feed(burst.substr(i, 2), start + character * (i + 1))) {
                 lines.push_back(std::move(line));
             }
         }
@@ -202,11 +209,11 @@ TEST(LineSplitter, BytesThatWaitedUnreadAreNoRest) {
     EXPECT_EQ(afterHoldUp[1].stamps.burstStart, t0);
 
     // A real rest still shows through a hold-up after it: 40 ms quiet, then ten bytes that
-    // waited another 20 ms.
+    // waited another 20 ms, back-dated to the first of them.
     const MonoTime next = held + milliseconds(30 + 40 + 20);
     const auto nextBurst = splitter.feed("\n$GPRMC,7\r", next);
     ASSERT_EQ(nextBurst.size(), 1u);
-    EXPECT_EQ(nextBurst[0].stamps.burstStart, next);
+    EXPECT_EQ(nextBurst[0].stamps.burstStart, next - 9 * std::chrono::nanoseconds(2083333));
 
     // A USB receiver delivers a whole burst at once, more than the line speed it plays at could
     // carry in the silence before: the silence is a rest all the same.
@@ -214,6 +221,48 @@ TEST(LineSplitter, BytesThatWaitedUnreadAreNoRest) {
     const auto whole = splitter.feed("\n" + std::string(300, 'X') + "\r", fast);
     ASSERT_EQ(whole.size(), 1u);
     EXPECT_EQ(whole[0].stamps.burstStart, fast);
+}
+
+// However late the first read of a burst returns, while the line is still sending, its bytes
+// are back-dated by the characters that came after them, so the burst keeps its start and each
+// line its own first byte.
+TEST(LineSplitter, BackDatesTheBytesOfALateRead) {
+    struct Case {
+        double speed;
+        std::size_t firstRead;  // bytes the late first read returns; the rest come two at a time
+    };
+    const std::string burst = fullSet();
+    for (const Case& c : {Case{4800, 1}, Case{4800, 15}, Case{4800, 462}, Case{38400, 150},
+                          Case{38400, 462}, Case{115200, 300}}) {
+        SCOPED_TRACE(std::to_string(c.speed) + " baud, first read " + std::to_string(c.firstRead));
+        LineSplitter splitter;
+        splitter.setLineSpeed(c.speed);
+        const std::chrono::nanoseconds character(static_cast<std::int64_t>(1e10 / c.speed));
+        std::vector<ReceivedLine> lines;
+        // Byte i ends at start + i characters; a read returns at its last byte's end.
+        const auto send = [&](MonoTime start, std::size_t firstRead) {
+            lines.clear();
+            for (std::size_t from = 0; from < burst.size();) {
+                const std::size_t to = std::min(burst.size(), from == 0 ? firstRead : from + 2);
+                const auto piece = std::string_view(burst).substr(from, to - from);
+                for (auto& line : splitter.feed(piece, start + character * (to - 1))) {
+                    lines.push_back(std::move(line));
+                }
+                from = to;
+            }
+        };
+        send(t0, 2);
+        const MonoTime start = t0 + milliseconds(1000);
+        send(start, c.firstRead);
+        ASSERT_EQ(lines.size(), 8u);
+        std::size_t dollar = 0;
+        for (const auto& line : lines) {
+            EXPECT_EQ(line.stamps.burstStart, start);
+            // Its own first byte is its '$': the LF before it came with the line before.
+            EXPECT_EQ(line.stamps.firstByte, start + character * dollar) << line.text;
+            dollar = burst.find('$', dollar + 1);
+        }
+    }
 }
 
 }  // namespace

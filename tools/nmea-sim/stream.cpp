@@ -55,14 +55,16 @@ bool sleepUntil(std::int64_t wallNs) {
 
 bool sendPaced(int fd, const std::string& bytes, std::int64_t startNs, int baud) {
     // A line carries its bytes back to back, so they go out a few at a time (about 5 ms worth):
-    // whole sentences written at once would leave gaps that a reader takes for burst ends.
+    // whole sentences written at once would leave gaps that a reader takes for burst ends. A few
+    // go when the last of them is due, as a line hands nothing over before it has carried it:
+    // bytes readable early would look like bytes that waited unread.
     const std::int64_t byteNs = 10 * kBillion / baud;
     const std::size_t chunk = std::max(1, baud / 2000);
     for (std::size_t sent = 0; sent < bytes.size();) {
-        if (!sleepUntil(startNs + static_cast<std::int64_t>(sent) * byteNs)) {
+        const std::size_t count = std::min(chunk, bytes.size() - sent);
+        if (!sleepUntil(startNs + static_cast<std::int64_t>(sent + count - 1) * byteNs)) {
             return false;
         }
-        const std::size_t count = std::min(chunk, bytes.size() - sent);
         // A short or refused write means nobody is reading; those bytes are lost.
         (void)::write(fd, bytes.data() + sent, count);
         sent += count;

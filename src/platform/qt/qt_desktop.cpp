@@ -1,6 +1,8 @@
 #include "platform/qt/qt_desktop.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -143,6 +145,14 @@ void QtDesktop::pumpEvents() {
 
 Picture QtDesktop::loadPicture(const std::string& path, PictureColour fallback) {
     auto [it, added] = handles_.try_emplace(path, static_cast<Picture>(handles_.size() + 1));
+    const QFileInfo file(QString::fromStdString(path));
+    const std::pair<qint64, qint64> stamp =
+        file.exists() ? std::pair{file.size(), file.lastModified().toMSecsSinceEpoch()}
+                      : std::pair<qint64, qint64>{-1, -1};
+    if (!added && read_[it->second] == stamp) {
+        return it->second;
+    }
+    read_[it->second] = stamp;
     QIcon icon = readIconFile(QString::fromStdString(path));
     icons_[it->second] = icon.isNull() ? fallbackIcon(fallback) : icon;
     return it->second;

@@ -30,8 +30,9 @@ public:
     void closeProgress() override;
     void beep() override;
     void pumpEvents() override;
-    // The same path always gets the same handle, read afresh, so swapping pictures back and
-    // forth all day does not pile up copies.
+    // The same path always gets the same handle, so swapping pictures back and forth all day
+    // does not pile up copies. The file is read again only when it has changed: Qt caches the
+    // drawn sizes of every picture ever read (up to 10 MB), and a new read is a new picture.
     Picture loadPicture(const std::string& path, PictureColour fallback) override;
     void unloadAllWindows() override;
     void endProgram() override;
@@ -43,6 +44,9 @@ public:
 private:
     std::map<std::string, Picture> handles_;
     std::map<Picture, QIcon> icons_;
+    // Size and modification time (ms since 1970) of the file each picture was read from; -1 for
+    // a file that could not be found.
+    std::map<Picture, std::pair<qint64, qint64>> read_;
     QPointer<QProgressDialog> progress_;
     bool ended_ = false;
 };

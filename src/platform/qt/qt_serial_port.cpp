@@ -79,18 +79,59 @@ QtSerialPort::QtSerialPort(std::string portsFolder, QObject* parent)
 
 QtSerialPort::QtSerialPort(std::string portsFolder, DeviceList devices, QObject* parent)
     : QObject(parent),
-      port_(new QSerialPort(this)),
+      port_(new QSerialPort),
       portsFolder_(std::move(portsFolder)),
-      devices_(std::move(devices)) {
+      devices_(std::move(devices)),
+      handoff_(
+          // The posted call dies with this object, so it never runs after it is gone.
+          [this](std::function<void()> call) {
+              QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+          },
+          [this](const ReceivedLine& line) {
+              if (onRead) {
+                  onRead(line.text, line.stamps);
+              }
+          }) {
+    reader_.setObjectName(QStringLiteral("serial reader"));
     port_->setReadBufferSize(kReadBufferSize);
-    connect(port_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
-    connect(port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    port_->moveToThread(&reader_);
+    connect(port_, &QSerialPort::readyRead, port_, [this] { onReadyRead(); });
+    connect(port_, &QSerialPort::errorOccurred, port_,
+            [this](QSerialPort::SerialPortError error) { onError(error); });
+    // The port goes on the thread it lives on, as that thread ends.
+    connect(&reader_, &QThread::finished, port_, &QObject::deleteLater);
+    reader_.start();
 }
 
 QtSerialPort::~QtSerialPort() {
-    // Closing the port raises signals; this object is half gone by the time Qt deletes children.
-    port_->disconnect(this);
-    delete port_;
+    // Closing raises signals that must not reach a half-destroyed object.
+    onReader([this] {
+        port_->disconnect();
+        port_->close();
+    });
+    reader_.quit();
+    reader_.wait();
+}
+
+void QtSerialPort::onReader(const std::function<void()>& work) {
+    if (QThread::currentThread() == &reader_) {
+        work();
+        return;
+    }
+    std::exception_ptr failure;
+    QMetaObject::invokeMethod(
+        port_,
+        [&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
 std::vector<NumberedPort> QtSerialPort::scan() {
@@ -101,35 +142,48 @@ std::vector<NumberedPort> QtSerialPort::scan() {
 
 std::vector<int> QtSerialPort::portList() {
     std::vector<int> numbers;
-    for (const NumberedPort& port : scan()) {
-        numbers.push_back(port.number);
-    }
+    onReader([&] {
+        for (const NumberedPort& port : scan()) {
+            numbers.push_back(port.number);
+        }
+    });
     return numbers;
 }
 
 std::string QtSerialPort::portDevice(int number) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const auto& ports = attempt == 0 ? known_ : scan();
-        const auto it = std::find_if(ports.begin(), ports.end(), [number](const NumberedPort& p) {
-            return p.number == number;
-        });
-        if (it != ports.end()) {
-            return it->device;
+    std::string device;
+    onReader([&] {
+        for (int attempt = 0; attempt < 2 && device.empty(); ++attempt) {
+            const auto& ports = attempt == 0 ? known_ : scan();
+            const auto it =
+                std::find_if(ports.begin(), ports.end(),
+                             [number](const NumberedPort& p) { return p.number == number; });
+            if (it != ports.end()) {
+                device = it->device;
+            }
         }
-    }
-    return {};
+    });
+    return device;
 }
 
 bool QtSerialPort::portOpen() {
-    return port_->isOpen();
+    return open_;
 }
 
 void QtSerialPort::setPortOpen(bool open) {
-    if (open) {
-        this->open();
-    } else {
-        close();
-    }
+    ++session_;
+    onReader([this, open] {
+        if (open) {
+            this->open();
+        } else {
+            close();
+        }
+    });
+}
+
+void QtSerialPort::setPortNumber(double number) {
+    // The reader names the port in its messages.
+    onReader([this, number] { portNumber_ = number; });
 }
 
 void QtSerialPort::setParity(std::int16_t code) {
@@ -173,18 +227,20 @@ void QtSerialPort::setTerminator(const std::string& terminator) {
     if (terminator.size() != 1) {
         throw SerialError("The line terminator must be a single character.");
     }
-    splitter_.setTerminator(terminator[0]);
+    onReader([this, c = terminator[0]] { splitter_.setTerminator(c); });
 }
 
 // Remembers the setting in the order written (a later write of the same setting moves it to the
 // end), and applies it at once when the port is open.
 void QtSerialPort::write(Setting setting, double value) {
-    const Busy busy(busy_);
-    std::erase_if(settings_, [setting](const Written& w) { return w.setting == setting; });
-    settings_.push_back({setting, value});
-    if (port_->isOpen()) {
-        apply(settings_.back());
-    }
+    onReader([=, this] {
+        const Busy busy(busy_);
+        std::erase_if(settings_, [setting](const Written& w) { return w.setting == setting; });
+        settings_.push_back({setting, value});
+        if (port_->isOpen()) {
+            apply(settings_.back());
+        }
+    });
 }
 
 void QtSerialPort::apply(const Written& written) {
@@ -260,7 +316,7 @@ void QtSerialPort::open() {
     port_->setPortName(QString::fromStdString(openDevice_));
     if (!port_->open(QIODevice::ReadOnly)) {
         if (heldByAnother(*port_)) {
-            throw SerialError(portText() + " is in use by another program");
+            throw SerialError(portText() + " is in use by another program.");
         }
         throw SerialError(portText() +
                           " could not be opened: " + port_->errorString().toStdString() + ".");
@@ -275,15 +331,21 @@ void QtSerialPort::open() {
     }
     // Whatever waited in the system's buffer arrived at an unknown time; stamps would lie.
     port_->clear(QSerialPort::Input);
+    openedSession_ = session_;
+    open_ = true;
 }
 
-void QtSerialPort::close() {
+void QtSerialPort::close(bool keepLines) {
+    open_ = false;
     if (port_->isOpen()) {
         const Busy busy(busy_);
         port_->close();
     }
     splitter_.reset();
-    ready_.clear();
+    // Lines still on their way belong to the port as it was.
+    if (!keepLines) {
+        handoff_.discard();
+    }
 }
 
 std::string QtSerialPort::portText() const {
@@ -293,27 +355,7 @@ std::string QtSerialPort::portText() const {
 void QtSerialPort::onReadyRead() {
     const MonoTime arrival = MonoClock::now();
     const QByteArray bytes = port_->readAll();
-    for (ReceivedLine& line :
-         splitter_.feed(std::string_view(bytes.constData(), bytes.size()), arrival)) {
-        ready_.push_back(std::move(line));
-    }
-    // A handler that pumps events may bring the next chunk in here: it queues behind the lines
-    // still being delivered, so lines always arrive in order.
-    if (delivering_) {
-        return;
-    }
-    delivering_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{delivering_};
-    while (!ready_.empty()) {
-        const ReceivedLine line = std::move(ready_.front());
-        ready_.pop_front();
-        if (onRead) {
-            onRead(line.text, line.stamps);
-        }
-    }
+    handoff_.push(splitter_.feed(std::string_view(bytes.constData(), bytes.size()), arrival));
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
@@ -328,8 +370,16 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
         return;
     }
     const std::string reason = portText() + ": the device went away";
-    close();
-    if (onGone) {
+    // The lines read before the loss are the receiver's last words: they still go, first.
+    close(true);
+    // Queued behind the lines read before the loss.
+    QMetaObject::invokeMethod(
+        this, [this, session = openedSession_, reason] { tellGone(session, reason); },
+        Qt::QueuedConnection);
+}
+
+void QtSerialPort::tellGone(std::uint64_t session, const std::string& reason) {
+    if (session == session_ && onGone) {
         onGone(reason);
     }
 }
