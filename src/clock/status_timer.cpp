@@ -149,6 +149,7 @@ void runTimedActions(Form1& f) {
     }
 
     f.RetryLostPort();
+    f.Keeping_Tick();
 }
 
 }  // namespace
