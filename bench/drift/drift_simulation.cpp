@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
             r.keepingSettings, r.settings, r.driftLearnedPpm);
     }
     std::printf(
-        "\n%s: %.0f days; within %.0f ms from the first hour on, and within %.0f ms after "
+        "\n%s: %g days; within %.0f ms from the first hour on, and within %.0f ms after "
         "3 days without a receiver\n",
         met ? "met" : "MISSED", days, kTargetMs, kAwayTargetMs);
     return met ? 0 : 1;
