@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -7,24 +8,34 @@
 
 namespace quorvane::bench {
 
-struct DriftRun {
+// One case of the month: the oscillator and what befalls the computer and the receiver.
+struct DriftCase {
+    std::string name;
     Oscillator oscillator;
-    bool keepTime = false;
-    int days = 30;
-    int receiverDelayMs = 150;
-    unsigned scheduleSeed = 1;  // the daily minutes drawn
+    double jitterMs = 0;  // each burst's stamp off by up to this, either way
+    // Days into the run at which things happen (fractions for hours); negative: never.
+    double receiverAwayDay = -1, receiverAwayDays = 0;
+    bool nightlySuspends = false;  // 8 hours each night, the clock back up to 0.5 s off
+    double handStepDay = -1, handStepMs = 0;
+    double delayChangeDay = -1;
+    int newDelayMs = 80;
 };
 
 struct DriftRunResult {
-    std::vector<double> largestOffsetMsByDay;  // the largest |clock - true time| in each day
-    int settings = 0;
-    double learnedDriftPpm = 0;    // 0 when nothing was learned
-    std::vector<std::string> log;  // the window's log lines
+    double worstFirstHourMs = 0;
+    // The largest |offset| from the first hour on, outside the 2 minutes after a step or a
+    // resume and outside the receiver's absence.
+    double worstMs = 0;
+    double atReceiverBackMs = -1;  // |offset| at the end of the absence; -1 without one
+    int keepingSettings = 0;       // settings the program made for keeping
+    int settings = 0;              // all of them, the daily ones too
+    double driftLearnedPpm = 0;
+    std::vector<std::string> log;
 };
 
-// Runs the window model on a drifting clock for the days given: every second of true time the
-// clock runs on; at the first second of the scheduled minute by the clock, the window sets it
-// from a fix (its SetComputerClock_Click, which also learns the drift and trims the rate).
-DriftRunResult runDrift(const DriftRun& run);
+// Runs the window model, with the option on, on a drifting clock for the days given: every
+// second of true time the receiver's burst arrives through the serial component (with the
+// receiver's delay, and its stamp's jitter), and the status timer ticks.
+DriftRunResult runDrift(const DriftCase& scenario, double days);
 
 }  // namespace quorvane::bench

@@ -17,25 +17,31 @@ DriftingClock::DriftingClock(Oscillator oscillator, std::int64_t startUtcMs)
     : oscillator_(oscillator), startMs_(startUtcMs), trueMs_(startUtcMs) {}
 
 double DriftingClock::rateAt(std::int64_t elapsedMs) const {
-    const double days = static_cast<double>(elapsedMs) / kDayMs;
-    const double phase =
-        2 * std::numbers::pi * (static_cast<double>(elapsedMs) - kWarmestMs) / kDayMs;
-    return oscillator_.driftPpm + oscillator_.dailySwingPpm * std::cos(phase) +
-           oscillator_.ageingPpmPerDay * days + trimPpm_;
+    const auto elapsed = static_cast<double>(elapsedMs);
+    const double phase = 2 * std::numbers::pi * (elapsed - kWarmestMs) / kDayMs;
+    const double step = elapsedMs >= oscillator_.rateStepAtMs ? oscillator_.rateStepPpm : 0;
+    return oscillator_.driftPpm + step + oscillator_.dailySwingPpm * std::cos(phase) +
+           oscillator_.ageingPpmPerDay * elapsed / kDayMs + trimPpm_;
 }
 
 void DriftingClock::tick() {
     // The rate at the middle of the second stands for the whole second.
-    offset_ += rateAt(trueMs_ - startMs_ + 500) * 1e-6;
+    offsetMs_ += rateAt(trueMs_ - startMs_ + 500) * 1e-3;
     trueMs_ += 1000;
 }
 
+void DriftingClock::suspend(std::int64_t forMs, double offMs) {
+    trueMs_ += forMs;
+    suspendedMs_ += forMs;
+    offsetMs_ = offMs;
+}
+
 DateTime DriftingClock::localNow() {
-    return fromEpochMilliseconds(trueMs_ + std::llround(offset_ * 1000));
+    return fromEpochMilliseconds(trueMs_ + std::llround(offsetMs_));
 }
 
 MonoTime DriftingClock::monotonicNow() {
-    return MonoTime{} + std::chrono::milliseconds(trueMs_);
+    return MonoTime{} + std::chrono::milliseconds(trueMs_ - suspendedMs_);
 }
 
 TimeZoneInformation DriftingClock::timeZoneInformation() {
@@ -43,7 +49,7 @@ TimeZoneInformation DriftingClock::timeZoneInformation() {
 }
 
 ClockSetResult DriftingClock::setUtc(const DateTime& utc) {
-    offset_ = static_cast<double>(toEpochMilliseconds(utc) - trueMs_) / 1000;
+    offsetMs_ = static_cast<double>(toEpochMilliseconds(utc) - trueMs_);
     ++sets_;
     return {ClockSetOutcome::Set, ""};
 }
@@ -55,6 +61,10 @@ ClockDiscipline DriftingClock::discipline() {
 ClockSetResult DriftingClock::setFrequencyPpm(double ppm) {
     trimPpm_ = ppm;
     return {ClockSetOutcome::Set, ""};
+}
+
+std::optional<std::chrono::milliseconds> DriftingClock::suspendedTime() {
+    return std::chrono::milliseconds(suspendedMs_);
 }
 
 }  // namespace quorvane::bench

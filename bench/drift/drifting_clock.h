@@ -8,33 +8,40 @@ namespace quorvane::bench {
 
 // How the simulated computer's oscillator runs against true time.
 struct Oscillator {
-    double driftPpm = 0;       // gains this much on the first day
-    double dailySwingPpm = 1;  // plus or minus, warmest mid-afternoon
-    double ageingPpmPerDay = 0.2;
+    double driftPpm = 20;      // gains this much on the first day
+    double dailySwingPpm = 0;  // plus or minus, warmest mid-afternoon
+    double ageingPpmPerDay = 0;
+    double rateStepPpm = 0;  // added to the drift from rateStepAtMs on
+    std::int64_t rateStepAtMs = 0;
 };
 
 // A clock that drifts against true time, which only the simulation knows. Its zone is UTC, the
-// monotonic clock runs with true time, and the rate trim it is given adds to its drift.
+// monotonic clock runs with true time except while suspended, and the rate trim it is given
+// adds to its drift. Nobody else disciplines it.
 class DriftingClock : public SystemClock {
 public:
     DriftingClock(Oscillator oscillator, std::int64_t startUtcMs);
 
     // One second of true time passes.
     void tick();
+    // The computer sleeps: true time runs on, the monotonic clock stands, and the clock comes
+    // back `offMs` from true time (the hardware clock it is read back from).
+    void suspend(std::int64_t forMs, double offMs);
+    // Someone moves the clock by hand.
+    void step(double byMs) { offsetMs_ += byMs; }
     std::int64_t trueMs() const { return trueMs_; }
     // The clock's reading minus true time.
-    double offsetSeconds() const { return offset_; }
+    double offsetMs() const { return offsetMs_; }
     int setCount() const { return sets_; }
 
-    // What the window sees: the drifting reading, in UTC.
     DateTime localNow() override;
     MonoTime monotonicNow() override;
     TimeZoneInformation timeZoneInformation() override;
-    // The reading jumps to the value set; the trim is taken as asked, and nobody else
-    // disciplines this clock.
+    // The reading jumps to the value set.
     ClockSetResult setUtc(const DateTime& utc) override;
     ClockSetResult setFrequencyPpm(double ppm) override;
     ClockDiscipline discipline() override;
+    std::optional<std::chrono::milliseconds> suspendedTime() override;
 
 private:
     double rateAt(std::int64_t elapsedMs) const;
@@ -42,7 +49,8 @@ private:
     Oscillator oscillator_;
     std::int64_t startMs_;
     std::int64_t trueMs_;
-    double offset_ = 0;
+    std::int64_t suspendedMs_ = 0;
+    double offsetMs_ = 0;
     double trimPpm_ = 0;
     int sets_ = 0;
 };

@@ -7,6 +7,7 @@
 //   gpsport/   opening the port, the receive path, the Port and line-setting menus
 //   nmea/      the sentence decoder, fix time, position and altitude
 //   clock/     the status timer, setting the clock, the daily schedule
+//   keeping/   keeping time between settings (the engine; its handlers are in clock/drift_*)
 
 #include <array>
 #include <cstdint>
@@ -17,8 +18,7 @@
 #include "app/line_setting_items.h"
 #include "clock/clock_setting.h"
 #include "clock/receiver_delay.h"
-#include "clock/drift_learner.h"
-#include "clock/drift_trimmer.h"
+#include "keeping/keeping_engine.h"
 #include "platform/date_time.h"
 #include "platform/desktop.h"
 #include "platform/event_log.h"
@@ -297,22 +297,35 @@ public:
 
     // ---- keeping time between settings (clock/drift_*, settings/drift_file*) ---------------
     MenuItem KeepTimeBetweenSettings{"KeepTimeBetweenSettings", "Keep Time Between Settings"};
-    DriftLearner Drift;
-    DriftTrimmer DriftTrim;
-    // Why the rate is not trimmed though the option is on; empty when it is, or may be.
-    std::string DriftTrimNote;
-    // Another program keeping the clock is said once a run.
-    bool DriftToldDisciplined = false;
+    KeepingEngine Keeping;
+    // Why keeping has stopped though the option is on (no right to trim, the clock could not be
+    // set); empty while it runs. Checking the option again tries again.
+    std::string KeepingStopped;
+    // Another program disciplines the clock: hands off, said once a run.
+    bool KeepingHandsOff = false;
+    bool KeepingToldHandsOff = false;
+    // The trim in force is this program's, to be removed when the option goes off.
+    bool KeepingTrimmed = false;
+    // The burst last sampled, the receiver delay and the suspended time the estimate began with.
+    MonoTime KeepingSampledBurst{};
+    std::optional<int> KeepingDelay;
+    std::optional<std::chrono::milliseconds> KeepingSuspended;
+    // Windows tells of a resume by a notice, which the view hands to Form_PowerResume.
+    bool KeepingResumed = false;
+    MonoTime KeepingLastReport{};
     void KeepTimeBetweenSettings_Click();
-    // Start-up: the option and the estimates from the drift file, then the rate trimmed.
+    void Form_PowerResume();
+    // Start-up: the option and the starting drift from the drift file.
     void LoadDriftFile();
-    void SaveDriftFile();
+    // The failure's text, or "".
+    std::string SaveDriftFile();
     std::string driftFilePath();
-    // After every successful setting: an estimate of the drift, and the rate trimmed to it.
-    void learnDrift(const ClockSetting& setting);
-    // Brings the clock's rate in line with the option and the drift learned, and says what
-    // stands in the way: in a box when the user just asked, else in a notification.
-    void followDrift(bool userAsked);
+    // Every new burst with a sound fix gives one offset sample ...
+    void Keeping_OnRead();
+    // ... and every tick steers the rate, or ends a large offset with one setting.
+    void Keeping_Tick();
+    // Every successful setting of the clock is a known step, taken out of the estimate.
+    void Keeping_AfterSetting(const ClockSetting& setting);
 
     // ---- platform, for the rooms ----------------------------------------------------------------
     SystemClock& clock() {

@@ -29,6 +29,8 @@ const char* causeName(ClockSetCause cause) {
             return "daily";
         case ClockSetCause::AfterStartup:
             return "after start-up";
+        case ClockSetCause::Keeping:
+            return "keeping";
         case ClockSetCause::Button:
             break;
     }
@@ -95,6 +97,18 @@ std::string notPermittedMessage([[maybe_unused]] const std::string& executable,
            "capability.\n\nTo grant it, run this once in a terminal, then start Quorvane "
            "again:\n\nsudo setcap cap_sys_time=ep " +
            shellWord(executable) + "\n\n" + kNotSet + withReason(detail);
+#endif
+}
+
+std::string notPermittedToTrimMessage([[maybe_unused]] const std::string& executable) {
+#ifdef _WIN32
+    return "Quorvane is not allowed to trim the clock's rate: it needs the Windows right \"Change "
+           "the system time\".\n\nTo grant it, start Quorvane with \"Run as administrator\".";
+#else
+    return "Quorvane is not allowed to trim the clock's rate: it needs the CAP_SYS_TIME "
+           "capability.\n\nTo grant it, run this once in a terminal, then start Quorvane "
+           "again:\n\nsudo setcap cap_sys_time=ep " +
+           shellWord(executable);
 #endif
 }
 

@@ -21,6 +21,8 @@ std::string earlyFixMessage(const DateTime& fix, const DateTime& earliest);
 // The process lacks the right to set the clock; says how to grant it. executable is the full
 // path of the program, for the command the user is given.
 std::string notPermittedMessage(const std::string& executable, const std::string& detail);
+// The same right lacking for trimming the clock's rate, which leaves the clock as it is.
+std::string notPermittedToTrimMessage(const std::string& executable);
 // Any other refusal, with the system's reason.
 std::string clockFailedMessage(const std::string& detail);
 // The fix lamp is not green when the timer comes to set the clock.

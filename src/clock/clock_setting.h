@@ -10,7 +10,8 @@ namespace quorvane {
 
 // What started a setting of the computer clock. The user pressing "SET TIME" is told in a box;
 // the timer's settings are told without one, since nobody may be there to answer.
-enum class ClockSetCause { Button, Daily, AfterStartup };
+// Keeping ends a large offset found while keeping time between settings.
+enum class ClockSetCause { Button, Daily, AfterStartup, Keeping };
 
 // One successful setting of the computer clock, as data for whoever learns from the settings.
 struct ClockSetting {

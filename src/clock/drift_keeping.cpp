@@ -1,132 +1,131 @@
-#include <cmath>
-#include <cstdio>
+#include "clock/drift_keeping.h"
 
-#include "app/form1.h"
+#include <cmath>
+
 #include "clock/clock_messages.h"
 #include "clock/clock_notices.h"
+#include "keeping/keeping_text.h"
+#include "settings/drift_file.h"
 
 namespace quorvane {
 
 namespace {
 
-constexpr double kSecondsPerDayPerPpm = 86'400e-6;
-
-std::string fixed(double value, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-// What the option's item shows as its tooltip.
-std::string driftToolTip(const Form1& f) {
-    const std::optional<double> drift = f.Drift.driftPpm();
-    if (!drift) {
-        return "Drift not learned yet: each two clock settings at least 6 hours apart give an "
-               "estimate";
+// The notification carries the short sentence, the log the whole text; a box, when the user
+// just asked, the whole text too.
+void tell(Form1& f, const std::string& notice, const std::string& full, bool userAsked) {
+    f.logEvent(full);
+    if (userAsked) {
+        f.desktop().messageBox(full, kProgramTitle);
+    } else {
+        notifyUser(f, notice, kNoticeWarning);
     }
-    const bool trimmed = f.KeepTimeBetweenSettings.checked() && f.DriftTrim.trimmedByUs();
-    std::string tip = driftText(*drift) + (trimmed ? ", trimmed" : ", not trimmed");
-    if (f.KeepTimeBetweenSettings.checked() && !trimmed && !f.DriftTrimNote.empty()) {
-        tip += ": " + f.DriftTrimNote;
-    }
-    return tip + " (untrimmed, this clock " + (*drift < 0 ? "loses " : "gains ") +
-           fixed(std::abs(*drift) * kSecondsPerDayPerPpm, 2) + " s a day)";
-}
-
-std::string observationText(const DriftObservation& seen, const DriftLearner& learner) {
-    using Kind = DriftObservation::Kind;
-    const std::string over = " ppm over " + fixed(seen.hours, 1) + " h";
-    const std::string estimate = "Drift estimate " + fixed(seen.estimatePpm, 2) + over;
-    const std::string learned =
-        learner.driftPpm() ? "; drift learned " + fixed(*learner.driftPpm(), 2) + " ppm, " +
-                                 std::to_string(learner.estimates().size()) + " estimates kept"
-                           : std::string();
-    switch (seen.kind) {
-        case Kind::First:
-        case Kind::TooSoon:
-        case Kind::TrimChanged:
-            return {};  // no estimate to tell of
-        case Kind::Accepted:
-            return estimate + learned;
-        case Kind::Implausible:
-            return estimate + " ignored: beyond 500 ppm, the clock was changed by other means";
-        case Kind::FarOff:
-            return estimate + " ignored: far from the median of those kept" + learned;
-        case Kind::Replaced:
-            return estimate + " agrees with the estimates before it: the drift has changed" +
-                   learned;
-    }
-    return {};
 }
 
 }  // namespace
 
+double monoSeconds(MonoTime t) {
+    return std::chrono::duration<double>(t.time_since_epoch()).count();
+}
+
+bool otherProgramKeepsClock(Form1& f) {
+    const ClockDiscipline state = f.clock().discipline();
+    const bool other = state.known && (!state.unsynchronised || state.pll);
+    if (other && !f.KeepingHandsOff) {
+        f.KeepingHandsOff = true;
+        f.KeepingTrimmed = false;  // the rate is the other program's now
+        if (!f.KeepingToldHandsOff) {
+            f.KeepingToldHandsOff = true;
+            tell(f, "Another program keeps the clock, so Quorvane leaves its rate alone.",
+                 "Another program keeps this computer's clock, so Quorvane leaves the clock's "
+                 "rate alone and only sets the clock at the daily setting.",
+                 false);
+        }
+    }
+    return other;
+}
+
+void startKeeping(Form1& f, bool userAsked) {
+    f.KeepingStopped.clear();
+    f.KeepingHandsOff = false;
+    if (otherProgramKeepsClock(f)) {
+        return;
+    }
+    const ClockDiscipline state = f.clock().discipline();
+    const MonoTime now = f.clock().monotonicNow();
+    f.Keeping.start(monoSeconds(now), f.Keeping.driftPpm(), state.known ? state.frequencyPpm : 0);
+    f.KeepingDelay = f.ReceiverDelayMs;
+    f.KeepingSuspended = f.clock().suspendedTime();
+    f.KeepingResumed = false;
+    f.KeepingLastReport = now;
+    f.logEvent("Keeping time started, drift " + ppmText(f.Keeping.driftPpm()) + " to begin with");
+    if (const double trim = trimFor(f.Keeping.driftPpm(), 0);
+        std::abs(trim - f.Keeping.trimPpm()) >= KeepingEngine::kSameTrimPpm) {
+        applyKeepingTrim(f, trim, userAsked);
+    }
+}
+
+void applyKeepingTrim(Form1& f, double ppm, bool userAsked) {
+    const ClockSetResult result = f.clock().setFrequencyPpm(ppm);
+    const std::string reason = result.detail.empty() ? "" : " (" + result.detail + ")";
+    switch (result.outcome) {
+        case ClockSetOutcome::Set:
+            f.Keeping.trimApplied(monoSeconds(f.clock().monotonicNow()), ppm);
+            f.KeepingTrimmed = true;
+            return;
+        case ClockSetOutcome::NotPermitted:
+            f.KeepingStopped = "no right to trim the clock's rate";
+            tell(f, "Quorvane could not trim the clock's rate: it is not allowed to.",
+                 notPermittedToTrimMessage(f.files().executablePath()) + reason, userAsked);
+            return;
+        case ClockSetOutcome::Failed:
+            f.KeepingStopped = "the system refused to trim the clock's rate";
+            tell(f, "Quorvane could not trim the clock's rate.",
+                 "Quorvane could not trim the clock's rate to keep time between settings" + reason +
+                     ".",
+                 userAsked);
+            return;
+    }
+}
+
+void showKeepingState(Form1& f) {
+    if (!f.KeepTimeBetweenSettings.checked()) {
+        f.KeepTimeBetweenSettings.setToolTip(
+            "Measures the clock against every GPS fix and steers its rate between settings");
+        return;
+    }
+    const std::string state = keepingStateText(f.Keeping, f.KeepingHandsOff, f.KeepingStopped);
+    f.KeepTimeBetweenSettings.setToolTip(state);
+    const std::string status = f.TimeValid.fillColor() == LampGreen
+                                   ? std::string(kProgramTitle) + " > " + f.TimeGPS.text()
+                                   : std::string(kProgramTitle) + " > NOT VALID";
+    f.TrayIcon1.setToolTip(status + "\n" + state);
+}
+
 void Form1::KeepTimeBetweenSettings_Click() {
-    KeepTimeBetweenSettings.setChecked(!KeepTimeBetweenSettings.checked());
-    SaveDriftFile();
-    followDrift(true);
-}
-
-void Form1::learnDrift(const ClockSetting& setting) {
-    const DriftObservation seen =
-        Drift.observe({setting.offsetMs, toEpochMilliseconds(setting.utcSet),
-                       DriftTrim.trimInForce(), DriftTrim.steady()});
-    // Learned while the option is off too, so the tooltip can show the drift before the user
-    // turns it on; but the log and the files beside the program stay as they were until then.
-    if (KeepTimeBetweenSettings.checked()) {
-        if (const std::string text = observationText(seen, Drift); !text.empty()) {
-            logEvent(text);
-        }
-        if (seen.kind == DriftObservation::Kind::Accepted ||
-            seen.kind == DriftObservation::Kind::Replaced) {
-            SaveDriftFile();
-        }
+    const bool on = !KeepTimeBetweenSettings.checked();
+    KeepTimeBetweenSettings.setChecked(on);
+    if (const std::string failure = SaveDriftFile(); !failure.empty()) {
+        // The check mark shows what the next start will find.
+        KeepTimeBetweenSettings.setChecked(!on);
+        const std::string text = std::string("Quorvane could not save ") + kDriftFileName +
+                                 ", so \"Keep Time Between Settings\" stays " +
+                                 (on ? "off" : "on") + ".\n\n(" + failure + ")";
+        logEvent(text);
+        desktop_.messageBox(text, kProgramTitle);
+        return;
     }
-    followDrift(false);
-    DriftTrim.beginInterval();
-}
-
-void Form1::followDrift(bool userAsked) {
-    const TrimResult result =
-        DriftTrim.follow(clock_, KeepTimeBetweenSettings.checked(), Drift.driftPpm());
-    std::string tell;
-    switch (result.kind) {
-        case TrimResult::Kind::Unchanged:
-            break;
-        case TrimResult::Kind::Trimmed:
-            DriftTrimNote.clear();
-            logEvent("Clock rate trimmed by " + fixed(result.ppm, 3) + " ppm");
-            break;
-        case TrimResult::Kind::Disciplined:
-            DriftTrimNote = "another program keeps the clock";
-            if (!DriftToldDisciplined) {
-                DriftToldDisciplined = true;
-                tell =
-                    "Another program keeps this computer's clock, so Quorvane leaves the "
-                    "clock's rate alone and only sets the clock.";
-            }
-            break;
-        case TrimResult::Kind::NotPermitted:
-            DriftTrimNote = "no right to trim the clock's rate";
-            tell = "Quorvane could not trim the clock's rate to keep time between settings.\n\n" +
-                   notPermittedMessage(joinPath(files_.programFolder(), "quorvane"), result.detail);
-            break;
-        case TrimResult::Kind::Failed:
-            DriftTrimNote = "the system refused to trim the clock's rate";
-            tell = "Quorvane could not trim the clock's rate to keep time between settings: " +
-                   (result.detail.empty() ? std::string("the system refused") : result.detail) +
-                   ".";
-            break;
-    }
-    if (!tell.empty()) {
-        logEvent(tell);
-        if (userAsked) {
-            desktop_.messageBox(tell, kProgramTitle);
-        } else {
-            notifyUser(*this, tell, kNoticeWarning);
+    if (on) {
+        startKeeping(*this, true);
+    } else if (KeepingTrimmed) {
+        KeepingTrimmed = false;
+        applyKeepingTrim(*this, 0, true);
+        KeepingTrimmed = false;
+        if (KeepingStopped.empty()) {
+            logEvent("Clock rate trim removed");
         }
     }
-    KeepTimeBetweenSettings.setToolTip(driftToolTip(*this));
+    showKeepingState(*this);
 }
 
 }  // namespace quorvane

@@ -109,7 +109,7 @@ std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
                                ReceiverDelayMs};
     LastClockSetting = setting;
     logEvent(clockSetLogText(setting));
-    learnDrift(setting);
+    Keeping_AfterSetting(setting);
     if (cause == ClockSetCause::Button) {
         notifyUser(*this, clockSetNotice(setting.offsetMs), kNoticeGood);
     }

@@ -168,6 +168,7 @@ void runTimedSteps(Form1& f) {
     }
 
     f.RetryLostPort();
+    f.Keeping_Tick();
 }
 
 }  // namespace

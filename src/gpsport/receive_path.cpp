@@ -17,6 +17,7 @@ void Form1::MSPort1_OnRead(const std::optional<std::string>& value, const Arriva
     std::erase(line, '\r');
     RxLine = std::move(line);
     DecodeSentence();
+    Keeping_OnRead();
 }
 
 }  // namespace quorvane

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/date_time.h"
@@ -55,10 +57,15 @@ public:
 
     // Reading it changes nothing. Where the system has no such notion, nothing is known.
     virtual ClockDiscipline discipline() { return {}; }
-    // Trims the clock's rate; needs the same right as setting the clock.
+    // Trims the clock's rate; needs the same right as setting the clock. Never the system's
+    // own loop: that would make the clock look disciplined by another program.
     virtual ClockSetResult setFrequencyPpm(double /*ppm*/) {
         return {ClockSetOutcome::Failed, "this system cannot trim the clock's rate"};
     }
+    // How far a clock that counts suspended time has run ahead of the monotonic clock, which
+    // does not: it grows by the length of each suspend. nullopt where the system has no such
+    // clock (Windows tells of a resume by a notice instead).
+    virtual std::optional<std::chrono::milliseconds> suspendedTime() { return std::nullopt; }
 };
 
 // A pseudo-random generator that can be reseeded from the clock.

@@ -1,17 +1,16 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include "clock/drift_learner.h"
 
 namespace quorvane {
 
-// What QuorvaneDrift.XML keeps: the option and the drift estimates learned, oldest first.
+// What QuorvaneDrift.XML keeps: the option, and the clock's drift last measured (ppm, positive
+// when it gains), used only as the starting point at the next start.
 struct DriftFileValues {
     bool keepTime = false;
-    std::vector<DriftEstimate> estimates;
+    std::optional<double> driftPpm;
 
     friend bool operator==(const DriftFileValues&, const DriftFileValues&) = default;
 };
@@ -20,9 +19,9 @@ inline constexpr const char* kDriftFileName = "QuorvaneDrift.XML";
 
 // The file's bytes: CR LF lines, one tag per line.
 std::string formatDriftFile(const DriftFileValues& values);
-// The values the bytes hold. Anything garbled (an estimate that is not "<ppm> ppm over <hours> h"
-// with ppm within the bound and at least 6 hours, no closing root line) gives the option off
-// and nothing learned.
+// The values the bytes hold. A file cut short (no closing root line) gives the option off and no
+// drift; a drift that is no number or beyond what a working clock does is left out. Files of
+// earlier versions held a list of estimates: the newest one sound is taken as the drift.
 DriftFileValues parseDriftFile(std::string_view bytes);
 
 }  // namespace quorvane

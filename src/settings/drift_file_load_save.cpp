@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "clock/drift_keeping.h"
 #include "settings/drift_file.h"
 
 namespace quorvane {
@@ -12,26 +13,28 @@ void Form1::LoadDriftFile() {
     try {
         values = parseDriftFile(files_.readAll(driftFilePath()));
     } catch (const std::exception&) {
-        // Missing or unreadable: the option off and nothing learned, without a word.
+        // Missing or unreadable: the option off and no drift known, without a word.
         values = {};
     }
     KeepTimeBetweenSettings.setChecked(values.keepTime);
-    Drift.restore(values.estimates);
-    DriftTrim.start(clock_);
-    followDrift(false);
+    const ClockDiscipline state = clock_.discipline();
+    Keeping.start(monoSeconds(clock_.monotonicNow()), values.driftPpm.value_or(0),
+                  state.known ? state.frequencyPpm : 0);
+    if (values.keepTime) {
+        startKeeping(*this, false);
+    }
+    showKeepingState(*this);
 }
 
-void Form1::SaveDriftFile() {
-    const std::deque<DriftEstimate>& kept = Drift.estimates();
+std::string Form1::SaveDriftFile() {
     try {
-        files_.replaceWhole(
-            driftFilePath(),
-            formatDriftFile({KeepTimeBetweenSettings.checked(),
-                             std::vector<DriftEstimate>(kept.begin(), kept.end())}));
+        files_.replaceWhole(driftFilePath(), formatDriftFile({KeepTimeBetweenSettings.checked(),
+                                                              Keeping.driftPpm()}));
     } catch (const std::exception& error) {
-        // The file only remembers; the option still works for this run.
         logEvent(std::string("Could not save ") + kDriftFileName + ": " + error.what());
+        return error.what();
     }
+    return {};
 }
 
 }  // namespace quorvane

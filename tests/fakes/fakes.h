@@ -122,6 +122,9 @@ public:
     ClockSetResult frequencyResult{ClockSetOutcome::Set, ""};
     ClockDiscipline discipline() override { return disciplineState; }
     ClockSetResult setFrequencyPpm(double ppm) override;
+    // The time spent suspended, as the system counts it; nullopt: not told.
+    std::optional<std::chrono::milliseconds> suspended;
+    std::optional<std::chrono::milliseconds> suspendedTime() override { return suspended; }
 
     // Moves both clocks on together.
     void advance(std::chrono::milliseconds step);

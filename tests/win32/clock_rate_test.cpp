@@ -14,6 +14,8 @@ struct RecordingRate {
     std::vector<std::string> calls;
     DWORD privilegeAnswer = ERROR_SUCCESS;
     DWORD setAnswer = ERROR_SUCCESS;
+    std::uint64_t adjustment = 156'250;
+    bool disabled = true, serviceRunning = false;
 
     ClockSetterCalls seam() {
         ClockSetterCalls seam;
@@ -22,10 +24,13 @@ struct RecordingRate {
             return privilegeAnswer;
         };
         seam.setSystemTime = [](const SYSTEMTIME&) { return DWORD{ERROR_INVALID_FUNCTION}; };
-        seam.timeIncrement = [](std::uint32_t& increment) {
+        seam.timeAdjustment = [this](std::uint64_t& inForce, std::uint64_t& increment, bool& off) {
+            inForce = adjustment;
             increment = 156'250;  // 15.625 ms in 100 ns units
+            off = disabled;
             return std::uint32_t{0};
         };
+        seam.timeServiceRunning = [this] { return serviceRunning; };
         seam.setTimeAdjustment = [this](std::uint32_t adjustment, bool disabled) {
             calls.push_back(std::to_string(adjustment) + (disabled ? " disabled" : ""));
             return setAnswer;
@@ -55,6 +60,28 @@ TEST(Win32ClockRate, ScalesEachTicksIncrementByTheTrimAndRefusesWithoutThePrivil
     EXPECT_EQ(refused.outcome, ClockSetOutcome::NotPermitted);
     EXPECT_NE(refused.detail.find("administrator"), std::string::npos) << refused.detail;
     EXPECT_EQ(rate.calls, std::vector<std::string>{"privilege"});
+
+    // The Windows Time service running means another program keeps the clock; the trim in
+    // force is read back from the adjustment.
+    struct Case {
+        bool serviceRunning, disabled;
+        std::uint64_t adjustment;
+        bool unsynchronised;
+        double frequencyPpm;
+    };
+    const Case states[] = {{false, true, 156'260, true, 0},
+                           {false, false, 156'260, true, 64},
+                           {true, false, 156'240, false, -64}};
+    for (const Case& c : states) {
+        rate.serviceRunning = c.serviceRunning;
+        rate.disabled = c.disabled;
+        rate.adjustment = c.adjustment;
+        const ClockDiscipline state = clock.discipline();
+        EXPECT_TRUE(state.known);
+        EXPECT_FALSE(state.pll);
+        EXPECT_EQ(state.unsynchronised, c.unsynchronised) << c.serviceRunning;
+        EXPECT_NEAR(state.frequencyPpm, c.frequencyPpm, 1e-9) << c.adjustment;
+    }
 }
 
 }  // namespace

@@ -147,4 +147,15 @@ ClockSetResult PosixClock::setFrequencyPpm(double ppm) {
     return {ClockSetOutcome::Set, ""};
 }
 
+std::optional<std::chrono::milliseconds> PosixClock::suspendedTime() {
+    timespec boot{}, monotonic{};
+    if (clock_gettime(CLOCK_BOOTTIME, &boot) != 0 || clock_gettime(CLOCK_MONOTONIC, &monotonic) != 0) {
+        return std::nullopt;
+    }
+    const auto since = [](const timespec& t) {
+        return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+    };
+    return std::chrono::duration_cast<std::chrono::milliseconds>(since(boot) - since(monotonic));
+}
+
 }  // namespace quorvane

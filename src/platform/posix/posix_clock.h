@@ -20,6 +20,8 @@ public:
     // adjtimex ADJ_FREQUENCY, within the kernel's 500 ppm. Needs CAP_SYS_TIME; without it,
     // NotPermitted.
     ClockSetResult setFrequencyPpm(double ppm) override;
+    // CLOCK_BOOTTIME minus CLOCK_MONOTONIC.
+    std::optional<std::chrono::milliseconds> suspendedTime() override;
 };
 
 }  // namespace quorvane

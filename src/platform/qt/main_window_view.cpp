@@ -13,6 +13,11 @@
 #include "platform/qt/menu_binder.h"
 #include "platform/qt/view_widgets.h"
 
+#ifdef _WIN32
+// Last: its macros would rename what the headers above declare.
+#include <windows.h>
+#endif
+
 namespace quorvane {
 
 namespace {
@@ -55,7 +60,23 @@ MainWindowView::MainWindowView(Form1& form, std::function<QIcon(Picture)> iconOf
         update();
     }
     form_.setObserver(this);
+#ifdef _WIN32
+    // The window exists for Windows even while it starts hidden in the tray, so that the
+    // resume notice reaches it.
+    winId();
+#endif
 }
+
+#ifdef _WIN32
+bool MainWindowView::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const auto* native = static_cast<const MSG*>(message);
+    if (native->message == WM_POWERBROADCAST && native->wParam == PBT_APMRESUMEAUTOMATIC &&
+        live()) {
+        form_.Form_PowerResume();
+    }
+    return QMainWindow::nativeEvent(eventType, message, result);
+}
+#endif
 
 MainWindowView::~MainWindowView() {
     form_.setObserver(nullptr);

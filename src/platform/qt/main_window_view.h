@@ -44,6 +44,10 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+#ifdef _WIN32
+    // Windows tells its top-level windows of a resume from suspend.
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
 private:
     using MouseMoveHandler = void (Form1::*)(int, int, float, float);

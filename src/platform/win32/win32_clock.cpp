@@ -42,18 +42,71 @@ std::uint32_t setSystemTime(const SYSTEMTIME& utc) {
     return SetSystemTime(&utc) ? 0 : GetLastError();
 }
 
-std::uint32_t timeIncrement(std::uint32_t& increment) {
-    DWORD adjustment = 0, tick = 0;
-    BOOL disabled = TRUE;
-    if (!GetSystemTimeAdjustment(&adjustment, &tick, &disabled)) {
-        return GetLastError();
+// The precise calls came with Windows 10; looked up, so the program still starts without them.
+using GetPrecise = BOOL(WINAPI*)(PDWORD64, PDWORD64, PBOOL);
+using SetPrecise = BOOL(WINAPI*)(DWORD64, BOOL);
+
+template <typename Call>
+Call kernelCall(const char* name) {
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel == nullptr
+               ? nullptr
+               : reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+}
+
+struct PreciseCalls {
+    GetPrecise get = kernelCall<GetPrecise>("GetSystemTimeAdjustmentPrecise");
+    SetPrecise set = kernelCall<SetPrecise>("SetSystemTimeAdjustmentPrecise");
+    bool present() const { return get != nullptr && set != nullptr; }
+};
+
+const PreciseCalls& precise() {
+    static const PreciseCalls calls;
+    return calls;
+}
+
+std::uint32_t timeAdjustment(std::uint64_t& adjustment, std::uint64_t& increment, bool& disabled) {
+    BOOL off = TRUE;
+    if (precise().present()) {
+        DWORD64 value = 0, tick = 0;
+        if (!precise().get(&value, &tick, &off)) {
+            return GetLastError();
+        }
+        adjustment = value;
+        increment = tick;
+    } else {
+        DWORD value = 0, tick = 0;
+        if (!GetSystemTimeAdjustment(&value, &tick, &off)) {
+            return GetLastError();
+        }
+        adjustment = value;
+        increment = tick;
     }
-    increment = tick;
+    disabled = off != FALSE;
     return 0;
 }
 
-std::uint32_t setTimeAdjustment(std::uint32_t adjustment, bool disabled) {
-    return SetSystemTimeAdjustment(adjustment, disabled ? TRUE : FALSE) ? 0 : GetLastError();
+std::uint32_t setTimeAdjustment(std::uint64_t adjustment, bool disabled) {
+    const BOOL off = disabled ? TRUE : FALSE;
+    if (precise().present()) {
+        return precise().set(adjustment, off) ? 0 : GetLastError();
+    }
+    return SetSystemTimeAdjustment(static_cast<DWORD>(adjustment), off) ? 0 : GetLastError();
+}
+
+bool timeServiceRunning() {
+    const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (manager == nullptr) {
+        return false;
+    }
+    bool running = false;
+    if (const SC_HANDLE service = OpenServiceW(manager, L"W32Time", SERVICE_QUERY_STATUS)) {
+        SERVICE_STATUS status{};
+        running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return running;
 }
 
 bool isRefusal(std::uint32_t error) {
@@ -73,7 +126,7 @@ ClockSetResult refused(std::uint32_t error) {
 }  // namespace
 
 ClockSetterCalls systemClockSetterCalls() {
-    return {enablePrivilege, setSystemTime, timeIncrement, setTimeAdjustment};
+    return {enablePrivilege, setSystemTime, timeAdjustment, setTimeAdjustment, timeServiceRunning};
 }
 
 Win32Clock::Win32Clock(ClockSetterCalls calls) : calls_(std::move(calls)) {}
@@ -123,7 +176,7 @@ ClockSetResult Win32Clock::setUtc(const DateTime& utc) {
 }
 
 ClockSetResult Win32Clock::setFrequencyPpm(double ppm) {
-    if (!calls_.timeIncrement || !calls_.setTimeAdjustment) {
+    if (!calls_.timeAdjustment || !calls_.setTimeAdjustment) {
         return SystemClock::setFrequencyPpm(ppm);
     }
     if (!std::isfinite(ppm)) {
@@ -132,17 +185,35 @@ ClockSetResult Win32Clock::setFrequencyPpm(double ppm) {
     if (const std::uint32_t error = calls_.enableSystemTimePrivilege(); error != 0) {
         return refused(error);
     }
-    std::uint32_t increment = 0;
-    if (const std::uint32_t error = calls_.timeIncrement(increment); error != 0) {
+    std::uint64_t inForce = 0, increment = 0;
+    bool disabled = true;
+    if (const std::uint32_t error = calls_.timeAdjustment(inForce, increment, disabled);
+        error != 0) {
         return refused(error);
     }
     const double trim = std::clamp(ppm, -kLargestFrequencyPpm, kLargestFrequencyPpm);
-    const auto adjustment =
-        static_cast<std::uint32_t>(std::llround(increment * (1.0 + trim * 1e-6)));
+    const auto adjustment = static_cast<std::uint64_t>(
+        std::llround(static_cast<double>(increment) * (1.0 + trim * 1e-6)));
     if (const std::uint32_t error = calls_.setTimeAdjustment(adjustment, trim == 0); error != 0) {
         return refused(error);
     }
     return {ClockSetOutcome::Set, ""};
+}
+
+ClockDiscipline Win32Clock::discipline() {
+    if (!calls_.timeAdjustment) {
+        return {};
+    }
+    ClockDiscipline state;
+    state.known = true;
+    state.unsynchronised = !(calls_.timeServiceRunning && calls_.timeServiceRunning());
+    std::uint64_t adjustment = 0, increment = 0;
+    bool disabled = true;
+    if (calls_.timeAdjustment(adjustment, increment, disabled) == 0 && !disabled && increment > 0) {
+        state.frequencyPpm =
+            (static_cast<double>(adjustment) / static_cast<double>(increment) - 1) * 1e6;
+    }
+    return state;
 }
 
 }  // namespace quorvane

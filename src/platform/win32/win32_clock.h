@@ -19,11 +19,17 @@ struct ClockSetterCalls {
     std::function<std::uint32_t()> enableSystemTimePrivilege;
     // SetSystemTime: 0, or the system's error code.
     std::function<std::uint32_t(const _SYSTEMTIME& utc)> setSystemTime;
-    // GetSystemTimeAdjustment's time increment: 0 and the increment, or the error code.
-    // Left empty (as a seam that only sets the clock leaves them), the rate is not trimmed.
-    std::function<std::uint32_t(std::uint32_t& increment)> timeIncrement{};
-    // SetSystemTimeAdjustment: 0, or the system's error code. disabled: the system's own rate.
-    std::function<std::uint32_t(std::uint32_t adjustment, bool disabled)> setTimeAdjustment{};
+    // GetSystemTimeAdjustment[Precise]: 0 and the adjustment, the time increment and whether
+    // the adjustment is off, or the error code. Left empty (as a seam that only sets the clock
+    // leaves them), the rate is not trimmed.
+    std::function<std::uint32_t(std::uint64_t& adjustment, std::uint64_t& increment,
+                                bool& disabled)>
+        timeAdjustment{};
+    // SetSystemTimeAdjustment[Precise], in the same units: 0, or the system's error code.
+    // disabled: the system's own rate.
+    std::function<std::uint32_t(std::uint64_t adjustment, bool disabled)> setTimeAdjustment{};
+    // Whether the Windows Time service runs, which would steer the clock itself.
+    std::function<bool()> timeServiceRunning{};
 };
 
 // AdjustTokenPrivileges, SetSystemTime and the time adjustment themselves.
@@ -42,9 +48,13 @@ public:
     // Enables the system-time privilege, then one SetSystemTime. Without the privilege
     // (a process not run as administrator): NotPermitted.
     ClockSetResult setUtc(const DateTime& utc) override;
-    // The clock's rate through SetSystemTimeAdjustment: each tick adds its increment scaled by
-    // the trim; 0 gives the system its own rate back. Needs the same privilege as setUtc.
+    // The clock's rate through the time adjustment (the precise one where the system has it,
+    // finer than the 6.4 ppm steps of the other): each tick adds its increment scaled by the
+    // trim; 0 gives the system its own rate back. Needs the same privilege as setUtc.
     ClockSetResult setFrequencyPpm(double ppm) override;
+    // The Windows Time service running counts as another program keeping the clock; the trim
+    // in force is read from the time adjustment.
+    ClockDiscipline discipline() override;
 
 private:
     ClockSetterCalls calls_;
