@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev
           xvfb xauth trayer xdotool x11-apps x11-utils imagemagick python3
-          desktop-file-utils libcap-dev libcap2-bin)
+          desktop-file-utils libcap-dev libcap2-bin ccache)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

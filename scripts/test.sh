@@ -8,6 +8,10 @@ source scripts/without-clock-right.bash
 
 scripts/setup-debian.sh
 
+# Compiled objects are kept between runs (and between checkouts, paths taken from here), so a
+# second run rebuilds only what changed.
+export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD
+
 jobs=$(nproc)
 for preset in default sanitize; do
     echo "=== $preset build ==="
