@@ -41,10 +41,7 @@ void Form1::Form_Load() {
     }
 
     if (ClockRightWithdrawn) {
-        const std::string text =
-            "Other users of this computer can run this copy of Quorvane, so it will not set the "
-            "clock. Make it executable by its owner and group only: chmod 750 " +
-            shellWord(files_.executablePath());
+        const std::string text = clockRightWithdrawnMessage(files_.executablePath());
         logEvent(text);
         desktop_.messageBox(text, kProgramTitle);
     }

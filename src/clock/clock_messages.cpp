@@ -84,8 +84,17 @@ std::string earlyFixMessage(const DateTime& fix, const DateTime& earliest) {
            kNotSet;
 }
 
+std::string clockRightWithdrawnMessage(const std::string& executable) {
+    return "Other users of this computer can run this copy of Quorvane, so it will not set the "
+           "clock. Make it executable by its owner and group only: chmod 750 " +
+           shellWord(executable);
+}
+
 std::string notPermittedMessage([[maybe_unused]] const std::string& executable,
-                                const std::string& detail) {
+                                const std::string& detail, bool withdrawn) {
+    if (withdrawn) {
+        return clockRightWithdrawnMessage(executable) + "\n\n" + kNotSet + withReason(detail);
+    }
 #ifdef _WIN32
     return std::string(
                "Quorvane is not allowed to set the computer clock: it needs the Windows right "
@@ -100,7 +109,11 @@ std::string notPermittedMessage([[maybe_unused]] const std::string& executable,
 #endif
 }
 
-std::string notPermittedToTrimMessage([[maybe_unused]] const std::string& executable) {
+std::string notPermittedToTrimMessage([[maybe_unused]] const std::string& executable,
+                                      bool withdrawn) {
+    if (withdrawn) {
+        return clockRightWithdrawnMessage(executable);
+    }
 #ifdef _WIN32
     return "Quorvane is not allowed to trim the clock's rate: it needs the Windows right \"Change "
            "the system time\".\n\nTo grant it, start Quorvane with \"Run as administrator\".";

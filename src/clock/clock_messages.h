@@ -19,10 +19,15 @@ std::string invalidFixMessage(const FixFields& fields);
 // The fix is dated before the program was built: the receiver does not know the date yet.
 std::string earlyFixMessage(const DateTime& fix, const DateTime& earliest);
 // The process lacks the right to set the clock; says how to grant it. executable is the full
-// path of the program, for the command the user is given.
-std::string notPermittedMessage(const std::string& executable, const std::string& detail);
+// path of the program, for the command the user is given. withdrawn: the copy carried the right
+// but gave it up because other users may run it, so the mend is its mode, not a new grant.
+std::string notPermittedMessage(const std::string& executable, const std::string& detail,
+                                bool withdrawn = false);
 // The same right lacking for trimming the clock's rate, which leaves the clock as it is.
-std::string notPermittedToTrimMessage(const std::string& executable);
+std::string notPermittedToTrimMessage(const std::string& executable, bool withdrawn = false);
+// Said at start when the copy gave up the right because users other than its owner and group
+// may run it.
+std::string clockRightWithdrawnMessage(const std::string& executable);
 // Any other refusal, with the system's reason.
 std::string clockFailedMessage(const std::string& detail);
 // The fix lamp is not green when the timer comes to set the clock.

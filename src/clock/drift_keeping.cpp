@@ -76,7 +76,9 @@ void applyKeepingTrim(Form1& f, double ppm, bool userAsked) {
         case ClockSetOutcome::NotPermitted:
             f.KeepingStopped = "no right to trim the clock's rate";
             tell(f, "Quorvane could not trim the clock's rate: it is not allowed to.",
-                 notPermittedToTrimMessage(f.files().executablePath()) + reason, userAsked);
+                 notPermittedToTrimMessage(f.files().executablePath(), f.ClockRightWithdrawn) +
+                     reason,
+                 userAsked);
             return;
         case ClockSetOutcome::Failed:
             f.KeepingStopped = "the system refused to trim the clock's rate";

@@ -97,8 +97,9 @@ std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
         case ClockSetOutcome::Set:
             break;
         case ClockSetOutcome::NotPermitted:
-            return refuse({notSetSentence("Quorvane lacks the right to set it; see Quorvane.log"),
-                           notPermittedMessage(files_.executablePath(), result.detail)});
+            return refuse(
+                {notSetSentence("Quorvane lacks the right to set it; see Quorvane.log"),
+                 notPermittedMessage(files_.executablePath(), result.detail, ClockRightWithdrawn)});
         case ClockSetOutcome::Failed:
             return refuse({notSetSentence("the system refused; see Quorvane.log"),
                            clockFailedMessage(result.detail)});

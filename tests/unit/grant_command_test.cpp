@@ -24,6 +24,14 @@ TEST(GrantCommand, NamesTheRunningExecutable) {
         f.desktop.messages[0].text.find("\nsudo setcap cap_sys_time=ep /usr/local/bin/gps-clock\n"),
         std::string::npos)
         << f.desktop.messages[0].text;
+    // A copy that gave the right up because others may run it needs its mode mended, not a
+    // new grant: setcap would not help.
+    f.form.ClockRightWithdrawn = true;
+    f.form.SetComputerClock_Click();
+    ASSERT_EQ(f.desktop.messages.size(), 2u);
+    EXPECT_NE(f.desktop.messages[1].text.find("chmod 750 /usr/local/bin/gps-clock"),
+              std::string::npos);
+    EXPECT_EQ(f.desktop.messages[1].text.find("setcap"), std::string::npos);
 #endif
 }
 
