@@ -27,3 +27,13 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     message(WARNING "${dll} was not found beside the compiler; copy it beside quorvane.exe")
   endif()
 endforeach()
+
+# `cmake --install --strip` strips the program only; the DLLs copied beside it lose their
+# symbols too (about 25 MB for the folder instead of about 60).
+if(CMAKE_STRIP)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      file(GLOB_RECURSE quorvane_dlls \"\${CMAKE_INSTALL_PREFIX}/*.dll\")
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \${quorvane_dlls})
+    endif()")
+endif()

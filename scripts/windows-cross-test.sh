@@ -89,7 +89,7 @@ ctest --test-dir "$build" -j "$jobs" --output-on-failure
 if [ "$gui" != off ]; then
     echo "=== The program under Wine against the simulator ==="
     rm -rf "$build/portable"
-    cmake --install "$build" --prefix "$build/portable" >/dev/null
+    cmake --install "$build" --prefix "$build/portable" --strip >/dev/null
     # The simulator is a Linux program: built by the normal build, or here.
     sim=${NMEA_SIM:-build/bin/nmea-sim}
     if [ ! -x "$sim" ]; then
