@@ -10,7 +10,10 @@ scripts/setup-debian.sh
 
 # Compiled objects are kept between runs (and between checkouts, paths taken from here), so a
 # second run rebuilds only what changed.
-export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD
+# Debug information then names the build folder of the run that compiled it, which only a
+# debugger reads.
+export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD \
+       CCACHE_NOHASHDIR=1
 
 jobs=$(nproc)
 for preset in default sanitize; do
