@@ -6,8 +6,6 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
-#include <limits>
-#include <sstream>
 #include <utility>
 
 namespace quorvane {
@@ -31,11 +29,6 @@ std::vector<std::string> systemDevices() {
 constexpr std::array<QSerialPort::Parity, 5> kParities{
     QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity, QSerialPort::MarkParity,
     QSerialPort::SpaceParity};
-constexpr std::array<const char*, 5> kParityNames{"no parity", "odd parity", "even parity",
-                                                  "mark parity", "space parity"};
-constexpr std::array<const char*, 3> kStopBitNames{"1 stop bit", "1.5 stop bits", "2 stop bits"};
-constexpr std::array<const char*, 5> kFlowNames{
-    "no flow control", "RTS/CTS flow control", "DSR/DTR flow control", "", "Xon/Xoff flow control"};
 
 // Qt reports a port that another program has locked, one held open exclusively and one this
 // user may not open all as a permission error; only the description tells them apart.
@@ -65,12 +58,6 @@ private:
     bool& flag_;
     bool was_;
 };
-
-std::string numberText(double value) {
-    std::ostringstream text;
-    text << value;
-    return text.str();
-}
 
 }  // namespace
 
@@ -187,40 +174,23 @@ void QtSerialPort::setPortNumber(double number) {
 }
 
 void QtSerialPort::setParity(std::int16_t code) {
-    if (code < 0 || code >= static_cast<std::int16_t>(kParities.size())) {
-        throw SerialError("Unknown parity setting " + std::to_string(code) + ".");
-    }
-    write(Setting::Parity, code);
+    write(LineSetting::Parity, code);
 }
 
 void QtSerialPort::setStopBits(std::int16_t code) {
-    if (code < 0 || code > 2) {
-        throw SerialError("Unknown stop-bits setting " + std::to_string(code) + ".");
-    }
-    write(Setting::StopBits, code);
+    write(LineSetting::StopBits, code);
 }
 
 void QtSerialPort::setFlowControl(std::int16_t code) {
-    if (code < 0 || code > 4 || code == 3) {
-        throw SerialError("Unknown flow-control setting " + std::to_string(code) + ".");
-    }
-    write(Setting::FlowControl, code);
+    write(LineSetting::FlowControl, code);
 }
 
 void QtSerialPort::setDataBits(std::int16_t bits) {
-    if (bits < 5 || bits > 8) {
-        throw SerialError(std::to_string(bits) + " data bits are not possible; choose 7 or 8.");
-    }
-    write(Setting::DataBits, bits);
+    write(LineSetting::DataBits, bits);
 }
 
 void QtSerialPort::setSpeed(double bitsPerSecond) {
-    if (!std::isfinite(bitsPerSecond) || bitsPerSecond < 1 ||
-        bitsPerSecond > std::numeric_limits<qint32>::max()) {
-        throw SerialError("A line speed of " + numberText(bitsPerSecond) +
-                          " bits per second is not possible; choose one from the Baud menu.");
-    }
-    write(Setting::Speed, std::round(bitsPerSecond));
+    write(LineSetting::Speed, bitsPerSecond);
 }
 
 void QtSerialPort::setTerminator(const std::string& terminator) {
@@ -232,30 +202,24 @@ void QtSerialPort::setTerminator(const std::string& terminator) {
 
 // Remembers the setting in the order written (a later write of the same setting moves it to the
 // end), and applies it at once when the port is open.
-void QtSerialPort::write(Setting setting, double value) {
+void QtSerialPort::write(LineSetting setting, double value) {
     onReader([=, this] {
         const Busy busy(busy_);
-        std::erase_if(settings_, [setting](const Written& w) { return w.setting == setting; });
-        settings_.push_back({setting, value});
+        const WrittenSetting& written = settings_.write(setting, value);
         if (port_->isOpen()) {
-            apply(settings_.back());
+            apply(written);
         }
     });
 }
 
-void QtSerialPort::apply(const Written& written) {
+void QtSerialPort::apply(const WrittenSetting& written) {
     const int code = static_cast<int>(written.value);
     bool applied = false;
-    std::string what, menu;
     switch (written.setting) {
-        case Setting::Parity:
-            what = kParityNames[code];
-            menu = "Parity";
+        case LineSetting::Parity:
             applied = port_->setParity(kParities[code]);
             break;
-        case Setting::StopBits:
-            what = kStopBitNames[code];
-            menu = "Stop";
+        case LineSetting::StopBits:
 #ifndef _WIN32
             // Qt would quietly send one stop bit instead.
             if (code == 1) {
@@ -268,9 +232,7 @@ void QtSerialPort::apply(const Written& written) {
                                          : code == 1 ? QSerialPort::OneAndHalfStop
                                                      : QSerialPort::TwoStop);
             break;
-        case Setting::FlowControl:
-            what = kFlowNames[code];
-            menu = "Flow";
+        case LineSetting::FlowControl:
             if (code == 2) {
                 throw SerialError(portText() +
                                   ": DSR/DTR flow control is not available on this system. "
@@ -280,22 +242,16 @@ void QtSerialPort::apply(const Written& written) {
                                             : code == 1 ? QSerialPort::HardwareControl
                                                         : QSerialPort::SoftwareControl);
             break;
-        case Setting::DataBits:
-            what = std::to_string(code) + " data bits";
-            menu = "Data Bits";
+        case LineSetting::DataBits:
             applied = port_->setDataBits(static_cast<QSerialPort::DataBits>(code));
             break;
-        case Setting::Speed:
-            what = numberText(written.value) + " bits per second";
-            menu = "Baud";
+        case LineSetting::Speed:
             applied = port_->setBaudRate(static_cast<qint32>(written.value));
             splitter_.setLineSpeed(written.value);
             break;
     }
     if (!applied) {
-        throw SerialError(portText() + " does not accept " + what + " (" +
-                          port_->errorString().toStdString() + "). Choose another setting in the " +
-                          menu + " menu.");
+        throw SerialError(refusalText(portText(), written, port_->errorString().toStdString()));
     }
 }
 
@@ -322,7 +278,7 @@ void QtSerialPort::open() {
                           " could not be opened: " + port_->errorString().toStdString() + ".");
     }
     try {
-        for (const Written& written : settings_) {
+        for (const WrittenSetting& written : settings_.inOrder()) {
             apply(written);
         }
     } catch (...) {

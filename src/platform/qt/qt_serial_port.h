@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/line_handoff.h"
+#include "platform/line_settings.h"
 #include "platform/line_splitter.h"
 #include "platform/port_numbering.h"
 #include "platform/serial_port.h"
@@ -51,16 +52,10 @@ public:
     void setNumericSetting(std::int16_t value) override { numericSetting_ = value; }
 
 private:
-    enum class Setting { Parity, StopBits, FlowControl, DataBits, Speed };
-    struct Written {
-        Setting setting;
-        double value;
-    };
-
     // Runs `work` on the reader thread and waits for it; what it throws is thrown here.
     void onReader(const std::function<void()>& work);
-    void write(Setting setting, double value);
-    void apply(const Written& written);
+    void write(LineSetting setting, double value);
+    void apply(const WrittenSetting& written);
     void open();
     void close(bool keepLines = false);
     std::vector<NumberedPort> scan();
@@ -76,7 +71,7 @@ private:
     std::string portsFolder_;
     DeviceList devices_;
     std::vector<NumberedPort> known_;
-    std::vector<Written> settings_;
+    WrittenSettings settings_;  // reader's
     double portNumber_ = 0;
     std::string openDevice_;
     bool flagA_ = false;
