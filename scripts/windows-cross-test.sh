@@ -62,7 +62,7 @@ cmake --build "$build" -j "$jobs"
 # One server for all the test programs, and the prefix made once before they start.
 wine=$(grep -m1 '^QUORVANE_WINE:' "$build/CMakeCache.txt" | cut -d= -f2-)
 [ -x "$(dirname "$wine")/wineserver" ] && wineserver="$(dirname "$wine")/wineserver"
-"$wineserver" -p
+"$wineserver" -p >/dev/null 2>&1  # the server keeps this output; its exit dump is noise
 "$wine" wineboot --init >/dev/null 2>&1
 
 # Two COM ports joined as by a null-modem cable, for the serial component's tests.
