@@ -1,6 +1,8 @@
 // Wiring only: the platform objects, the window model and its view.
 #include <QApplication>
 
+#include <cstdio>
+
 #include "app/form1.h"
 #include "platform/file_event_log.h"
 #include "platform/os_platform.h"
@@ -33,7 +35,6 @@ int main(int argc, char** argv) {
     OsClock clock;
     StdRandomSource random;
     QtDesktop desktop;
-    FileEventLog log(files, joinPath(files.programFolder(), "Quorvane.log"));
     const auto iconOf = [&desktop](Picture picture) { return desktop.icon(picture); };
 #ifdef _WIN32
     // Received lines come from the reader thread as queued calls on the window's thread.
@@ -44,6 +45,12 @@ int main(int argc, char** argv) {
     QtSerialPort serial(joinPath(files.programFolder(), "ports"));
 #endif
     QtTrayIcon tray(iconOf);
+    // A log that can be neither read nor set aside is told where a user in the tray sees it.
+    FileEventLog log(files, joinPath(files.programFolder(), "Quorvane.log"),
+                     [&tray](const std::string& text) {
+                         std::fprintf(stderr, "%s\n", text.c_str());
+                         tray.showMessage(kProgramTitle, text);
+                     });
     QtBalloon balloon;
 
     Form1 form(FormPlatform{serial, tray, balloon, clock, random, files, desktop, log});
