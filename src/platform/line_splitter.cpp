@@ -13,7 +13,13 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
     const auto byteTime = arrivalOfBytes(bytes.size(), arrival);
     if (!anyByte_ || isRestBefore(bytes.size(), arrival)) {
         burstStart_ = byteTime(0);
+        // After opening, the bytes before the first read are unknown: nothing to refine.
+        burstFloor_ = anyByte_ ? lastByte_ + quietGap_ : burstStart_;
+        burstBytes_ = 0;
+        refining_ = true;
     }
+    burstBytes_ += bytes.size();
+    refineBurstStart(arrival);
     anyByte_ = true;
     lastByte_ = arrival;
 
@@ -37,6 +43,8 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
         pos += count;
         if (terminated || pending_.size() == kMaxLine) {
             lines.push_back(take());
+            // Every line of a burst carries the same start; the fix's stamp relies on that.
+            refining_ = false;
         }
     }
     return lines;
@@ -53,6 +61,31 @@ LineSplitter::ByteTimes LineSplitter::arrivalOfBytes(std::size_t count, MonoTime
     }
     // Never before the read before: the odd character late is timing noise.
     return {arrival, lastByte_, characterTime_, count};
+}
+
+// A read is stamped when the reader gets to it. On a busy machine the reader may be held up
+// between the read and its stamp, and the back-dated start of the burst comes out late by the
+// hold-up. Every later read of the same burst tells it again, and none can tell it too early
+// while the line sends at its pace, for gaps and hold-ups only make reads later; so the earliest
+// is kept. Only over the burst's first line and its first 40 ms: a line clock a little fast
+// adds up to an early start over a long span. Never into the rest before the burst.
+void LineSplitter::refineBurstStart(MonoTime arrival) {
+    constexpr std::chrono::milliseconds kRefineSpan{40};
+    if (!refining_ || characterTime_.count() == 0) {
+        return;
+    }
+    const auto carried = carriedTime(burstBytes_);
+    if (carried > kRefineSpan) {
+        refining_ = false;
+        return;
+    }
+    const MonoTime candidate = arrival - carried;
+    if (candidate < burstStart_ && candidate >= burstFloor_) {
+        if (pendingBurstStart_ == burstStart_) {
+            pendingBurstStart_ = candidate;
+        }
+        burstStart_ = candidate;
+    }
 }
 
 MonoTime LineSplitter::ByteTimes::operator()(std::size_t index) const {

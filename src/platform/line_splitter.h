@@ -49,6 +49,7 @@ public:
 
 private:
     bool isRestBefore(std::size_t count, MonoTime arrival) const;
+    void refineBurstStart(MonoTime arrival);
     // How long the line takes to bring `count` bytes after the first.
     std::chrono::nanoseconds carriedTime(std::size_t count) const;
     bool lineCouldCarry(std::size_t count, MonoTime arrival) const;
@@ -70,6 +71,9 @@ private:
     MonoTime pendingFirstByte_{};
     MonoTime pendingBurstStart_{};
     MonoTime burstStart_{};
+    MonoTime burstFloor_{};        // the burst cannot have begun before this
+    std::size_t burstBytes_ = 0;  // read since the burst began
+    bool refining_ = false;       // later reads may still move the burst's start earlier
     MonoTime lastByte_{};
     bool anyByte_ = false;
     bool sentenceStarted_ = false;  // the pending line holds more than CR and LF

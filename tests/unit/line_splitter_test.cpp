@@ -265,5 +265,42 @@ TEST(LineSplitter, BackDatesTheBytesOfALateRead) {
     }
 }
 
+// A reader held up between a read and its stamp dates the burst late; the reads after it, on
+// time, mend that while the burst's first line is still coming and within its first 40 ms.
+TEST(LineSplitter, LaterReadsMendALateStamp) {
+    struct Case {
+        double speed;
+        std::size_t firstRead;
+        bool mended;
+    };
+    const std::string burst = fullSet();
+    const milliseconds late(6);
+    for (const Case& c : {Case{38400, 10, true}, Case{4800, 1, true}, Case{115200, 40, true},
+                          // The first line came whole: the fix is stamped already.
+                          Case{38400, 80, false},
+                          // Beyond 40 ms of the burst.
+                          Case{4800, 30, false}}) {
+        SCOPED_TRACE(std::to_string(c.speed) + " baud, first read " + std::to_string(c.firstRead));
+        LineSplitter splitter;
+        splitter.setLineSpeed(c.speed);
+        const std::chrono::nanoseconds character(static_cast<std::int64_t>(1e10 / c.speed));
+        splitter.feed(burst, t0);
+        const MonoTime start = t0 + milliseconds(1000);
+        std::vector<ReceivedLine> lines;
+        for (std::size_t from = 0; from < burst.size();) {
+            const std::size_t to = std::min(burst.size(), from == 0 ? c.firstRead : from + 2);
+            const MonoTime stamp = start + character * (to - 1) + (from == 0 ? late : milliseconds(0));
+            for (auto& line : splitter.feed(std::string_view(burst).substr(from, to - from), stamp)) {
+                lines.push_back(std::move(line));
+            }
+            from = to;
+        }
+        ASSERT_EQ(lines.size(), 8u);
+        for (const auto& line : lines) {
+            EXPECT_EQ(line.stamps.burstStart, c.mended ? start : start + late) << line.text;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quorvane
