@@ -8,6 +8,8 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/reader_priority.h"
+
 namespace quorvane {
 namespace {
 
@@ -87,6 +89,7 @@ QtSerialPort::QtSerialPort(std::string portsFolder, DeviceList devices, QObject*
             [this](QSerialPort::SerialPortError error) { onError(error); });
     // The port goes on the thread it lives on, as that thread ends.
     connect(&reader_, &QThread::finished, port_, &QObject::deleteLater);
+    connect(&reader_, &QThread::started, port_, raiseReaderPriority, Qt::DirectConnection);
     reader_.start();
 }
 

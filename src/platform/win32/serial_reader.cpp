@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/mono_time.h"
+#include "platform/reader_priority.h"
 
 // After the program's own headers: its macros would rename their constants.
 #include <windows.h>
@@ -22,7 +23,10 @@ constexpr auto kEmptyReadFloor = std::chrono::milliseconds(5);
 SerialReader::SerialReader(void* port, LineSplitter splitter, LineHandoff& handoff,
                            std::function<void()> gone)
     : port_(port), splitter_(std::move(splitter)), handoff_(handoff), gone_(std::move(gone)) {
-    thread_ = std::thread([this] { run(); });
+    thread_ = std::thread([this] {
+        raiseReaderPriority();
+        run();
+    });
 }
 
 SerialReader::~SerialReader() {
