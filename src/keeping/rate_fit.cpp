@@ -18,6 +18,9 @@ constexpr double kLeastOutlierMs = 3;
 // The newest bins, against which the line is checked for a bend, and from which the phase now
 // is projected.
 constexpr std::size_t kNewestBins = 18;
+// The phase now is averaged over enough of the newest bins to know it this well: more of them
+// where the bursts scatter, else the clock would follow the scatter of a few minutes.
+constexpr double kPhaseWithinMs = 0.4;
 constexpr double kMeanSpanS = 600;
 constexpr double kDayS = 86'400;
 constexpr std::size_t kMeansKept = 150;  // a day of ten-minute means, and some
@@ -151,7 +154,12 @@ std::optional<double> RateFit::phaseAt(double atS, double ratePpm) const {
     if (bins_.empty()) {
         return std::nullopt;
     }
-    const std::size_t k = std::min({kNewestBins, bins_.size(), fresh_});
+    // Only along a rate known well: projected along a guess, older bins would mislead.
+    const double wanted =
+        fitted_ && trusted_ ? std::ceil(std::pow(scatterMs_ / kPhaseWithinMs, 2)) : 0;
+    const std::size_t k = std::min(
+        {std::max(kNewestBins, static_cast<std::size_t>(std::min(wanted, 1e6))), bins_.size(),
+         fresh_});
     if (k == 0) {
         return std::nullopt;
     }

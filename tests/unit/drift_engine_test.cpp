@@ -75,7 +75,7 @@ TEST(KeepingEngine, LearnsTheDriftRobustlyAndNeverLearnsAStep) {
     };
     const Case cases[] = {
         {"steady", 23.4, 0, 0, 0, 0, 0.05, 1.5, 0, KeepingEvent::Measured},
-        {"losing, with jittering bursts", -100, 0, 20, 0, 0, 0.5, 4, 0, KeepingEvent::Measured},
+        {"losing, with jittering bursts", -100, 0, 20, 0, 0, 0.5, 2, 0, KeepingEvent::Measured},
         {"a bad burst every 7 minutes", 40, 0, 0, 420, 0, 0.05, 1.5, 0, KeepingEvent::Measured},
         {"an implausible start is ignored", 5, 400, 0, 0, 0, 0.05, 1.5, 0, KeepingEvent::Measured},
         {"a small step by other means", 60, 60, 0, 0, 80, 0.05, 2, 1, KeepingEvent::StepFound},
