@@ -18,8 +18,9 @@ namespace {
 constexpr std::int16_t kRetryEveryTicks = 3;
 // A device that drops within this time of being opened again, before its lamps could even turn
 // green, is flapping (a loose plug, a receiver that resets): each such drop doubles the wait
-// before the next attempt, up to the longest.
-constexpr auto kSteadyAfter = std::chrono::seconds(10);
+// before the next attempt, up to the longest. One that stayed until they could is a receiver
+// unplugged again, told and tried again as ever.
+constexpr auto kSteadyAfter = std::chrono::seconds(5);
 constexpr std::int16_t kLongestRetryTicks = 60;
 // While it flaps, at most one line of the log in this time.
 constexpr auto kLeastBetweenLines = std::chrono::seconds(60);

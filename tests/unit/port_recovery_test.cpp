@@ -135,6 +135,12 @@ TEST_F(PortRecovery, ADeviceThatDropsStraightAfterEachOpenIsTriedLessOftenAndLog
     f.serial.goAway("Com3: gone");
     tick(3);
     EXPECT_EQ(logged().back(), "Receiver back: Com3 (/dev/ttyUSB0)");
+    // Up long enough for green lamps, then unplugged again: an ordinary loss, told at once.
+    const std::size_t before = logged().size();
+    tick(6);
+    f.serial.goAway("Com3: gone");
+    tick(3);
+    EXPECT_EQ(logged().size(), before + 2);
 }
 
 TEST_F(PortRecovery, AChoiceInTheMenusOrExitEndsTheRetrying) {
