@@ -157,9 +157,9 @@ std::optional<double> RateFit::phaseAt(double atS, double ratePpm) const {
     // Only along a rate known well: projected along a guess, older bins would mislead.
     const double wanted =
         fitted_ && trusted_ ? std::ceil(std::pow(scatterMs_ / kPhaseWithinMs, 2)) : 0;
-    const std::size_t k = std::min(
-        {std::max(kNewestBins, static_cast<std::size_t>(std::min(wanted, 1e6))), bins_.size(),
-         fresh_});
+    const std::size_t k =
+        std::min({std::max(kNewestBins, static_cast<std::size_t>(std::min(wanted, 1e6))),
+                  bins_.size(), fresh_});
     if (k == 0) {
         return std::nullopt;
     }

@@ -71,7 +71,7 @@ private:
     MonoTime pendingFirstByte_{};
     MonoTime pendingBurstStart_{};
     MonoTime burstStart_{};
-    MonoTime burstFloor_{};        // the burst cannot have begun before this
+    MonoTime burstFloor_{};       // the burst cannot have begun before this
     std::size_t burstBytes_ = 0;  // read since the burst began
     bool refining_ = false;       // later reads may still move the burst's start earlier
     MonoTime lastByte_{};

@@ -289,8 +289,10 @@ TEST(LineSplitter, LaterReadsMendALateStamp) {
         std::vector<ReceivedLine> lines;
         for (std::size_t from = 0; from < burst.size();) {
             const std::size_t to = std::min(burst.size(), from == 0 ? c.firstRead : from + 2);
-            const MonoTime stamp = start + character * (to - 1) + (from == 0 ? late : milliseconds(0));
-            for (auto& line : splitter.feed(std::string_view(burst).substr(from, to - from), stamp)) {
+            const MonoTime stamp =
+                start + character * (to - 1) + (from == 0 ? late : milliseconds(0));
+            for (auto& line :
+                 splitter.feed(std::string_view(burst).substr(from, to - from), stamp)) {
                 lines.push_back(std::move(line));
             }
             from = to;
