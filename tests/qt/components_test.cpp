@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include "platform/qt/qt_balloon.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_tray_icon.h"
+#include "platform/qt/tray_message_popup.h"
 
 namespace quorvane {
 namespace {
@@ -158,6 +161,34 @@ TEST(QtBalloonTest, ShowsTitleAndLinesUnderTheControlAndHides) {
     view.show();
     balloon.show(f.form.Timer1.hWnd(), "", "x", 0, 200);
     EXPECT_FALSE(balloon.popup().isVisible());
+}
+
+// One pop-up for every tray message, beside the icon and on the screen, gone when clicked.
+TEST(TrayMessagePopupTest, ShowsEachMessageBesideTheIconInTheSameWindow) {
+    TrayMessagePopup popup;
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        QRect icon;
+        bool below;  // the tray at the top of the screen
+    };
+    for (const Case& c :
+         {Case{QRect(room.right() - 22, room.top(), 22, 22), true},
+          Case{QRect(room.right() - 22, room.bottom() - 22, 22, 22), false}, Case{QRect(), true}}) {
+        popup.showMessage("Quorvane",
+                          "Receiver lost on Com3. It is opened again as soon as it is back.",
+                          QIcon(), c.icon);
+        ASSERT_TRUE(popup.isVisible());
+        EXPECT_EQ(popup.text(), "Receiver lost on Com3. It is opened again as soon as it is back.");
+        EXPECT_TRUE(room.contains(popup.geometry())) << popup.geometry().y();
+        if (!c.icon.isEmpty()) {
+            EXPECT_EQ(popup.geometry().top() > c.icon.bottom(), c.below);
+            EXPECT_EQ(popup.geometry().bottom() < c.icon.top(), !c.below);
+        }
+    }
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), popup.mapToGlobal(QPointF(5, 5)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&popup, &click);
+    EXPECT_FALSE(popup.isVisible());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_tray_icon.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 
 namespace quorvane {
@@ -54,13 +55,28 @@ void QtTrayIcon::popupMenu(MenuItem& menu, WindowHandle) {
     shown->popup(QCursor::pos());
 }
 
+// Qt hands a message to the desktop's notification service where the icon went to a status
+// notifier host (Qt then knows no place for it on the screen), and to the shell on Windows. On
+// an X11 tray that docks the icon itself, it builds a pop-up window for every message instead.
+bool QtTrayIcon::qtBuildsAPopupPerMessage() const {
+    return QGuiApplication::platformName() == QLatin1String("xcb") && !icon_.geometry().isEmpty();
+}
+
 void QtTrayIcon::showMessage(const std::string& title, const std::string& text) {
-    if (inTray() && QSystemTrayIcon::supportsMessages()) {
-        // With the tray's own picture: the stock information icon comes from the desktop's icon
-        // theme, whose cache file Qt then keeps open for the rest of the run.
-        icon_.showMessage(QString::fromStdString(title), QString::fromStdString(text),
-                          icon_.icon());
+    if (!inTray() || !QSystemTrayIcon::supportsMessages()) {
+        return;
     }
+    // With the tray's own picture: the stock information icon comes from the desktop's icon
+    // theme, whose cache file Qt then keeps open for the rest of the run.
+    const QString heading = QString::fromStdString(title), body = QString::fromStdString(text);
+    if (qtBuildsAPopupPerMessage()) {
+        if (!popup_) {
+            popup_ = std::make_unique<TrayMessagePopup>();
+        }
+        popup_->showMessage(heading, body, icon_.icon(), icon_.geometry());
+        return;
+    }
+    icon_.showMessage(heading, body, icon_.icon());
 }
 
 }  // namespace quorvane

@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <functional>
+#include <memory>
+
+#include "platform/qt/tray_message_popup.h"
 
 #include "platform/tray.h"
 
@@ -32,11 +35,16 @@ public:
 
     QString toolTip() const { return icon_.toolTip(); }
     QSystemTrayIcon& systemTrayIcon() { return icon_; }
+    // The program's own pop-up, once a message has needed it.
+    const TrayMessagePopup* messagePopup() const { return popup_.get(); }
 
 private:
+    bool qtBuildsAPopupPerMessage() const;
+
     std::function<QIcon(Picture)> iconOf_;
     std::function<QMenu*(const MenuItem&)> menuOf_;
     QSystemTrayIcon icon_;
+    std::unique_ptr<TrayMessagePopup> popup_;
     bool added_ = false;
 };
 
