@@ -51,9 +51,11 @@ std::vector<std::string> readToEnd(const std::vector<fs::path>& devices) {
     return bytes;
 }
 
+// From the first sentence on: on a busy machine the reader may open the link after the
+// simulator began a line, and what went before was never read.
 std::vector<std::string> splitLines(const std::string& bytes) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
+    std::size_t start = std::min(bytes.find('$'), bytes.size());
     for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
         lines.push_back(bytes.substr(start, end - start));
     }
@@ -183,7 +185,9 @@ TEST(NmeaSimulator, ModesSendWhatTheyName) {
     const auto sent = readToEnd({garmin.link(), nofix.link(), silent.link(), replay.link()});
     const auto garminLines = splitLines(sent[0]);
     ASSERT_GE(garminLines.size(), 7u);
-    EXPECT_TRUE(std::all_of(garminLines.begin(), garminLines.end(), wellFormed));
+    for (const std::string& line : garminLines) {
+        EXPECT_TRUE(wellFormed(line)) << line;
+    }
     EXPECT_TRUE(std::any_of(garminLines.begin(), garminLines.end(), [](const std::string& l) {
         return l.starts_with("$PGRMZ,328,f,3*");  // 100 m
     }));
