@@ -24,6 +24,10 @@ struct ArrivalStamps {
     MonoTime burstStart{};
     // The line's own first byte.
     MonoTime firstByte{};
+    // False when the reader could not have dated the burst: it did not run for longer than its
+    // tolerance around the burst's first byte, or the bytes did not fit the line's pace. Such a
+    // burst may show, but never sets the clock nor gives the keeping a sample.
+    bool trustworthy = true;
 };
 
 // The serial component, property for property. Every operation may throw SerialError.
