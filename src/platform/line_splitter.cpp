@@ -10,16 +10,19 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
     if (bytes.empty()) {
         return lines;
     }
+    readerRan(arrival);
+    // Bytes read as the reader resumed from a pause may have waited as long as it lasted.
+    const bool readTrusted = !(paused_ && arrival - pauseEnd_ <= kTolerance);
+    const bool newBurst = !anyByte_ || isRestBefore(bytes.size(), arrival);
     const auto byteTime = arrivalOfBytes(bytes.size(), arrival);
-    if (!anyByte_ || isRestBefore(bytes.size(), arrival)) {
-        burstStart_ = byteTime(0);
-        // After opening, the bytes before the first read are unknown: nothing to refine.
-        burstFloor_ = anyByte_ ? lastByte_ + quietGap_ : burstStart_;
-        burstBytes_ = 0;
-        refining_ = true;
+    if (newBurst) {
+        startBurst(bytes.size(), arrival, byteTime(0));
+        burstTrusted_ = burstTrusted_ && readTrusted;
+    } else {
+        burstBytes_ += bytes.size();
+        learnDelivery(arrival);
+        refineBurstStart(bytes.size(), arrival);
     }
-    burstBytes_ += bytes.size();
-    refineBurstStart(arrival);
     anyByte_ = true;
     lastByte_ = arrival;
 
@@ -37,6 +40,8 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
         if (pending_.empty() || (hasSentence && !sentenceStarted_)) {
             pendingFirstByte_ = byteTime(pos + (hasSentence ? sentenceByte : 0));
             pendingBurstStart_ = burstStart_;
+            pendingTrusted_ = burstTrusted_;
+            pendingReadTrusted_ = readTrusted;
             sentenceStarted_ = hasSentence;
         }
         pending_.append(piece);
@@ -54,27 +59,90 @@ std::vector<ReceivedLine> LineSplitter::feed(std::string_view bytes, MonoTime ar
 // kept sending them one character time apart, so byte i of n arrived (n - 1 - i) character
 // times before the read. A late read of a whole burst thus still finds the burst's start. Bytes
 // the line could not have carried since the read before came over a faster link, and the read
-// is all that is known of them; so is the first read after opening.
+// is all that is known of them; so is the first read after opening. A device learned to be
+// faster than the line is never back-dated by the line's speed.
 LineSplitter::ByteTimes LineSplitter::arrivalOfBytes(std::size_t count, MonoTime arrival) const {
     if (!anyByte_ || !lineCouldCarry(count, arrival)) {
         return {arrival, arrival, std::chrono::nanoseconds(0), count};
     }
     // Never before the read before: the odd character late is timing noise.
-    return {arrival, lastByte_, characterTime_, count};
+    return {arrival, lastByte_, withinRead(), count};
+}
+
+void LineSplitter::startBurst(std::size_t count, MonoTime arrival, MonoTime firstByte) {
+    burstStart_ = firstByte;
+    // After opening, the bytes before the first read are unknown: nothing to refine.
+    burstFloor_ = anyByte_ ? lastByte_ + quietGap_ : burstStart_;
+    burstBytes_ = count;
+    refining_ = true;
+    burstFirstRead_ = arrival;
+    burstFirstCount_ = count;
+    burstDelivery_ = delivery_;
+    // The first burst after opening may have begun before the first read. A first read not
+    // back-dated (a faster device), or dated before the delivery is known, is as late as its
+    // bytes took to come, which a prompt reader keeps within the tolerance.
+    const auto pace = delivery_ == Delivery::Faster ? fasterPace_ : characterTime_;
+    burstTrusted_ = anyByte_ && (delivery_ == Delivery::Line ||
+                                 pace * static_cast<std::int64_t>(count - 1) <= kTolerance);
+}
+
+// The bytes after a burst's first read and the time they took tell the delivery: a line
+// carries them one character time apart at most; a device that hands over more than the line
+// could carry is faster. The first read's stamp may be late, which shortens the span, hence
+// the margins. A burst dated by a delivery its reads contradict cannot be vouched for.
+void LineSplitter::learnDelivery(MonoTime arrival) {
+    constexpr std::size_t kEvidenceBytes = 16;
+    const std::size_t after = burstBytes_ - burstFirstCount_;
+    if (after < kEvidenceBytes || characterTime_.count() == 0) {
+        return;
+    }
+    const auto span = std::max(arrival - burstFirstRead_, MonoClock::duration::zero());
+    const auto atLine = characterTime_ * static_cast<std::int64_t>(after);
+    Delivery seen;
+    if (atLine > 2 * span + kReaderWake) {
+        seen = Delivery::Faster;
+        fasterPace_ = span / static_cast<std::int64_t>(after);
+    } else if (atLine <= span + kTolerance + 2 * characterTime_) {
+        seen = Delivery::Line;
+    } else {
+        return;
+    }
+    const Delivery dated = burstDelivery_ == Delivery::Faster ? Delivery::Faster : Delivery::Line;
+    if (seen != dated) {
+        distrustBurst();
+    }
+    delivery_ = seen;
+}
+
+void LineSplitter::distrustBurst() {
+    burstTrusted_ = false;
+    if (pendingBurstStart_ == burstStart_) {
+        pendingTrusted_ = false;
+    }
+}
+
+void LineSplitter::readerRan(MonoTime now) {
+    if (ran_ && now - lastRun_ > kReaderWake + kTolerance) {
+        paused_ = true;
+        pauseEnd_ = now;
+    }
+    ran_ = true;
+    lastRun_ = now;
 }
 
 // A read is stamped when the reader gets to it. On a busy machine the reader may be held up
 // between the read and its stamp, and the back-dated start of the burst comes out late by the
 // hold-up. Every later read of the same burst tells it again, and none can tell it too early
-// while the line sends at its pace, for gaps and hold-ups only make reads later; so the earliest
-// is kept. Only over the burst's first line and its first 40 ms: a line clock a little fast
-// adds up to an early start over a long span. Never into the rest before the burst.
-void LineSplitter::refineBurstStart(MonoTime arrival) {
+// while the device sends at its pace, for gaps and hold-ups only make reads later; so the
+// earliest is kept. Only over the burst's first line and its first 40 ms: a line clock a little
+// fast adds up to an early start over a long span. Never into the rest before the burst.
+void LineSplitter::refineBurstStart(std::size_t count, MonoTime arrival) {
     constexpr std::chrono::milliseconds kRefineSpan{40};
     if (!refining_ || characterTime_.count() == 0) {
         return;
     }
-    const auto carried = carriedTime(burstBytes_);
+    const auto carried = withinRead() * static_cast<std::int64_t>(count - 1) +
+                         betweenReads() * static_cast<std::int64_t>(burstBytes_ - count);
     if (carried > kRefineSpan) {
         refining_ = false;
         return;
@@ -86,6 +154,16 @@ void LineSplitter::refineBurstStart(MonoTime arrival) {
         }
         burstStart_ = candidate;
     }
+}
+
+// A device faster than the line hands over what it has whole: the bytes of one read came
+// together, and reads follow one another at the pace learned.
+std::chrono::nanoseconds LineSplitter::withinRead() const {
+    return delivery_ == Delivery::Faster ? std::chrono::nanoseconds(0) : characterTime_;
+}
+
+std::chrono::nanoseconds LineSplitter::betweenReads() const {
+    return delivery_ == Delivery::Faster ? fasterPace_ : characterTime_;
 }
 
 MonoTime LineSplitter::ByteTimes::operator()(std::size_t index) const {
@@ -109,12 +187,12 @@ bool LineSplitter::isRestBefore(std::size_t count, MonoTime arrival) const {
 }
 
 std::chrono::nanoseconds LineSplitter::carriedTime(std::size_t count) const {
-    return characterTime_ * static_cast<std::int64_t>(count - 1);
+    return withinRead() * static_cast<std::int64_t>(count - 1);
 }
 
 bool LineSplitter::lineCouldCarry(std::size_t count, MonoTime arrival) const {
     // The odd character early or late is timing noise, not a faster link.
-    return carriedTime(count) <= arrival - lastByte_ + 2 * characterTime_;
+    return carriedTime(count) <= arrival - lastByte_ + 2 * withinRead();
 }
 
 void LineSplitter::setLineSpeed(double bitsPerSecond) {
@@ -122,21 +200,27 @@ void LineSplitter::setLineSpeed(double bitsPerSecond) {
     characterTime_ = bitsPerSecond > 0 && std::isfinite(bitsPerSecond)
                          ? std::chrono::nanoseconds(static_cast<std::int64_t>(1e10 / bitsPerSecond))
                          : std::chrono::nanoseconds(0);
+    delivery_ = Delivery::Unknown;  // learned against the old speed
 }
 
 ReceivedLine LineSplitter::take() {
     ReceivedLine line;
     line.text.swap(pending_);
     line.stamps.firstByte = pendingFirstByte_;
-    line.stamps.burstStart = pendingFirstByte_ - pendingBurstStart_ <= kBurstHorizon
-                                 ? pendingBurstStart_
-                                 : pendingFirstByte_;
+    const bool inBurst = pendingFirstByte_ - pendingBurstStart_ <= kBurstHorizon;
+    line.stamps.burstStart = inBurst ? pendingBurstStart_ : pendingFirstByte_;
+    // A line stamped at its own first byte is as good as the read that brought it.
+    line.stamps.trustworthy =
+        inBurst ? pendingTrusted_ : pendingReadTrusted_ && delivery_ != Delivery::Unknown;
     return line;
 }
 
 void LineSplitter::reset() {
     pending_.clear();
     anyByte_ = false;
+    delivery_ = Delivery::Unknown;
+    ran_ = false;
+    paused_ = false;
 }
 
 std::chrono::milliseconds quietGapFor(double bitsPerSecond) {

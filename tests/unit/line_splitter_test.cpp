@@ -304,5 +304,135 @@ TEST(LineSplitter, LaterReadsMendALateStamp) {
     }
 }
 
+// How a device hands a burst over, as reads: a serial line (two bytes a read), an adapter that
+// passes on what crossed the line every `latency` ms, a USB receiver that hands the whole
+// burst over at once in packets 1 ms apart. Byte i crosses a line at start + i characters.
+struct Delivery {
+    enum Kind { Line, Adapter, Usb } kind;
+    double speed;
+    int size;  // adapter: latency in ms; USB: packet bytes
+};
+
+const char* const kDeliveryNames[] = {"line", "adapter", "USB"};
+
+struct Read {
+    MonoTime at;
+    std::string bytes;
+};
+
+std::vector<Read> reads(const Delivery& d, const std::string& burst, MonoTime start) {
+    const std::chrono::nanoseconds character(static_cast<std::int64_t>(1e10 / d.speed));
+    std::vector<Read> out;
+    if (d.kind == Delivery::Usb) {
+        for (std::size_t i = 0; i < burst.size(); i += d.size) {
+            out.push_back({start + milliseconds(i / d.size), burst.substr(i, d.size)});
+        }
+        return out;
+    }
+    // The adapter's timer runs on its own: its ticks fall anywhere in the burst's first period.
+    const auto period = d.kind == Delivery::Adapter ? std::chrono::nanoseconds(milliseconds(d.size))
+                                                    : 2 * character;
+    MonoTime tick = start + (d.kind == Delivery::Adapter ? period * 3 / 7 : character);
+    for (std::size_t from = 0; from < burst.size(); tick += period) {
+        std::size_t to = from;
+        while (to < burst.size() && start + character * static_cast<std::int64_t>(to) <= tick) {
+            ++to;
+        }
+        if (to > from) {
+            out.push_back({tick, burst.substr(from, to - from)});
+            from = to;
+        }
+    }
+    return out;
+}
+
+// Feeds bursts a second apart, the reader running every 10 ms except in [pauseFrom, pauseTo);
+// a read due in a pause is taken, with what else came, as it ends. The lines of each burst.
+struct Feeder {
+    LineSplitter splitter;
+    MonoTime pauseFrom{}, pauseTo{};
+    MonoTime clock = t0;
+    std::vector<Read> held;
+
+    std::vector<ReceivedLine> burst(const Delivery& d, const std::string& bytes, MonoTime start) {
+        std::vector<ReceivedLine> lines;
+        const auto take = [&](MonoTime at, const std::string& text) {
+            for (auto& line : splitter.feed(text, at)) {
+                lines.push_back(std::move(line));
+            }
+        };
+        for (const Read& read : reads(d, bytes, start)) {
+            for (; clock + milliseconds(10) < read.at; clock += milliseconds(10)) {
+                flushOrWake(clock, take);
+            }
+            if (read.at >= pauseFrom && read.at < pauseTo) {
+                held.push_back(read);
+            } else {
+                flushOrWake(read.at, take);
+                take(read.at, read.bytes);
+            }
+        }
+        for (; clock < start + milliseconds(990); clock += milliseconds(10)) {
+            flushOrWake(clock, take);
+        }
+        return lines;
+    }
+
+    template <typename Take>
+    void flushOrWake(MonoTime at, const Take& take) {
+        if (at >= pauseFrom && at < pauseTo) {
+            return;
+        }
+        if (!held.empty()) {
+            std::string all;
+            for (const Read& read : held) {
+                all += read.bytes;
+            }
+            held.clear();
+            take(std::max(at, pauseTo), all);
+            return;
+        }
+        splitter.readerRan(at);
+    }
+};
+
+// A USB receiver hands its burst over far faster than the speed it was opened at: back-dating
+// by that speed set the clock up to 0.4 s ahead. The pace is learned from the reads, so every
+// delivery is dated within a character or a packet, the first burst after opening excepted.
+TEST(LineSplitter, DatesEveryDeliveryByThePaceItShows) {
+    struct Case {
+        Delivery delivery;
+        milliseconds worst;
+    };
+    const std::string burst = fullSet();
+    for (const Case& c : {Case{{Delivery::Usb, 4800, 64}, milliseconds(1)},
+                          Case{{Delivery::Usb, 9600, 64}, milliseconds(1)},
+                          Case{{Delivery::Usb, 38400, 32}, milliseconds(1)},
+                          Case{{Delivery::Adapter, 4800, 16}, milliseconds(3)},
+                          Case{{Delivery::Adapter, 9600, 16}, milliseconds(2)},
+                          Case{{Delivery::Adapter, 38400, 16}, milliseconds(1)},
+                          Case{{Delivery::Line, 4800, 0}, milliseconds(3)}}) {
+        SCOPED_TRACE(std::string(kDeliveryNames[c.delivery.kind]) + " at " +
+                     std::to_string(static_cast<int>(c.delivery.speed)));
+        Feeder run;
+        run.splitter.setLineSpeed(c.delivery.speed);
+        for (int second = 0; second < 4; ++second) {
+            const MonoTime start = t0 + std::chrono::seconds(second) + milliseconds(150);
+            const auto lines = run.burst(c.delivery, burst, start);
+            ASSERT_EQ(lines.size(), 8u);
+            for (const auto& line : lines) {
+                if (second == 0) {
+                    EXPECT_FALSE(line.stamps.trustworthy);
+                    continue;
+                }
+                EXPECT_TRUE(line.stamps.trustworthy) << second << line.text;
+                const auto error = line.stamps.burstStart - start;
+                EXPECT_LE(error, c.worst) << second;
+                EXPECT_GE(error, -c.worst) << second;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quorvane
