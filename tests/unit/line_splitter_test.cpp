@@ -434,5 +434,56 @@ TEST(LineSplitter, DatesEveryDeliveryByThePaceItShows) {
     }
 }
 
+// A burst read as the reader resumes from a pause, or one whose reads do not fit the pace it
+// was dated by, may be dated wrong by as much as the pause: it is marked untrustworthy. A
+// pause elsewhere leaves the burst's start as good as ever.
+TEST(LineSplitter, MarksTheBurstsItCannotVouchFor) {
+    struct Case {
+        const char* what;
+        Delivery before, checked;
+        milliseconds pauseFrom, pauseTo;  // around the checked burst's start
+        bool trusted;
+    };
+    const Delivery line{Delivery::Line, 4800, 0}, usb{Delivery::Usb, 4800, 64};
+    const milliseconds none(-900);
+    for (const Case& c : {
+             Case{"no pause", line, line, none, none, true},
+             Case{"line, paused over its first byte", line, line, milliseconds(-30),
+                  milliseconds(200), false},
+             Case{"USB, paused over its first byte", usb, usb, milliseconds(-100), milliseconds(3),
+                  false},
+             Case{"line, paused inside the burst", line, line, milliseconds(300), milliseconds(500),
+                  true},
+             Case{"USB, paused before the burst", usb, usb, milliseconds(-300), milliseconds(-50),
+                  true},
+             Case{"a short hold-up, under the tolerance", line, line, milliseconds(-5),
+                  milliseconds(12), true},
+             Case{"USB bytes on a line learned paced", line, usb, none, none, false},
+             Case{"paced bytes from a device learned faster", usb, line, none, none, false},
+             Case{"USB, the whole burst in one late read",
+                  usb,
+                  {Delivery::Usb, 4800, 462},
+                  none,
+                  none,
+                  false},
+         }) {
+        SCOPED_TRACE(c.what);
+        Feeder run;
+        run.splitter.setLineSpeed(4800);
+        const std::string burst = fullSet();
+        const MonoTime start = t0 + std::chrono::seconds(3) + milliseconds(150);
+        run.pauseFrom = start + c.pauseFrom;
+        run.pauseTo = start + c.pauseTo;
+        for (int second = 0; second < 3; ++second) {
+            run.burst(c.before, burst, t0 + std::chrono::seconds(second) + milliseconds(150));
+        }
+        const auto lines = run.burst(c.checked, burst, start);
+        ASSERT_EQ(lines.size(), 8u);
+        // The fix is the burst's sixth line; the lines after the evidence carry it too.
+        EXPECT_EQ(lines[5].stamps.trustworthy, c.trusted);
+        EXPECT_EQ(lines.back().stamps.trustworthy, c.trusted);
+    }
+}
+
 }  // namespace
 }  // namespace quorvane

@@ -69,6 +69,7 @@ QtSerialPort::QtSerialPort(std::string portsFolder, QObject* parent)
 QtSerialPort::QtSerialPort(std::string portsFolder, DeviceList devices, QObject* parent)
     : QObject(parent),
       port_(new QSerialPort),
+      wake_(new QTimer(port_)),
       portsFolder_(std::move(portsFolder)),
       devices_(std::move(devices)),
       handoff_(
@@ -83,6 +84,9 @@ QtSerialPort::QtSerialPort(std::string portsFolder, DeviceList devices, QObject*
           }) {
     reader_.setObjectName(QStringLiteral("serial reader"));
     port_->setReadBufferSize(kReadBufferSize);
+    wake_->setInterval(LineSplitter::kReaderWake);
+    wake_->setTimerType(Qt::PreciseTimer);
+    connect(wake_, &QTimer::timeout, port_, [this] { splitter_.readerRan(MonoClock::now()); });
     port_->moveToThread(&reader_);
     connect(port_, &QSerialPort::readyRead, port_, [this] { onReadyRead(); });
     connect(port_, &QSerialPort::errorOccurred, port_,
@@ -96,6 +100,7 @@ QtSerialPort::QtSerialPort(std::string portsFolder, DeviceList devices, QObject*
 QtSerialPort::~QtSerialPort() {
     // Closing raises signals that must not reach a half-destroyed object.
     onReader([this] {
+        wake_->stop();
         port_->disconnect();
         port_->close();
     });
@@ -292,10 +297,12 @@ void QtSerialPort::open() {
     port_->clear(QSerialPort::Input);
     openedSession_ = session_;
     open_ = true;
+    wake_->start();
 }
 
 void QtSerialPort::close(bool keepLines) {
     open_ = false;
+    wake_->stop();
     if (port_->isOpen()) {
         const Busy busy(busy_);
         port_->close();

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <cstdint>
@@ -68,6 +69,8 @@ private:
 
     QThread reader_;
     QSerialPort* port_;  // lives on reader_
+    // Runs the reader while the port is open, so a pause of the program shows in its stamps.
+    QTimer* wake_;  // lives on reader_
     std::string portsFolder_;
     DeviceList devices_;
     std::vector<NumberedPort> known_;

@@ -63,6 +63,10 @@ void SerialReader::run() {
             break;
         }
         if (got == 0) {
+            {
+                const std::lock_guard lock(mutex_);
+                splitter_.readerRan(arrival);
+            }
             if (arrival - asked < kEmptyReadFloor) {
                 Sleep(static_cast<DWORD>(kEmptyReadFloor.count()));
             }

@@ -12,7 +12,8 @@ namespace quorvane {
 
 // Reads an open COM port on a thread of its own: stamps each chunk the moment ReadFile returns,
 // splits it into lines there and hands them on. The port's read timeouts must let ReadFile
-// return now and then with nothing, so the thread sees when to stop.
+// return with nothing within LineSplitter::kReaderWake, so the thread sees when to stop and
+// the splitter sees when the program was paused.
 class SerialReader {
 public:
     // `port` is the COM port's handle (a HANDLE), open for as long as the reader lives.

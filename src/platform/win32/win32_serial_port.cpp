@@ -17,8 +17,9 @@ namespace {
 
 // Several seconds of any receiver, should the reader fall behind.
 constexpr DWORD kInputBuffer = 64 * 1024;
-// How long a read waits for a first byte before it returns empty, so the reader can stop.
-constexpr DWORD kReadWaitMs = 100;
+// How long a read waits for a first byte before it returns empty: the reader sees when to stop,
+// and runs often enough that a pause of the program shows in its stamps.
+constexpr auto kReadWaitMs = static_cast<DWORD>(LineSplitter::kReaderWake.count());
 
 // The line settings every opening starts from, whatever a program before us left in the driver:
 // binary, 8N1, no flow control, DTR and RTS raised (some receivers draw power from them), and
