@@ -178,11 +178,14 @@ TEST(NmeaSimulator, ModesSendWhatTheyName) {
     Simulator nofix(folder, 212, with({"--mode", "nofix", "--fraction", "50"}));
     Simulator silent(folder, 213, with({"--mode", "silent"}));
     Simulator replay(folder, 214, with({"--replay", folder.path() + "/capture.nmea"}));
-    for (Simulator* sim : {&garmin, &nofix, &silent, &replay}) {
+    Simulator usb(folder, 215, with({"--talker", "GN", "--delivery", "usb:64"}));
+    Simulator adapter(folder, 216, with({"--delivery", "adapter:16", "--baud", "9600"}));
+    for (Simulator* sim : {&garmin, &nofix, &silent, &replay, &usb, &adapter}) {
         ASSERT_TRUE(sim->waitForLink());
     }
 
-    const auto sent = readToEnd({garmin.link(), nofix.link(), silent.link(), replay.link()});
+    const auto sent = readToEnd(
+        {garmin.link(), nofix.link(), silent.link(), replay.link(), usb.link(), adapter.link()});
     const auto garminLines = splitLines(sent[0]);
     ASSERT_GE(garminLines.size(), 7u);
     for (const std::string& line : garminLines) {
@@ -212,8 +215,18 @@ TEST(NmeaSimulator, ModesSendWhatTheyName) {
     EXPECT_EQ(sent[2], "");
     EXPECT_TRUE(sent[3].starts_with("$GPRMC,120000,A,1\r\n$GPGGA,120000,x\r\n"));
 
+    // Other deliveries carry the same sentences; the talker names RMC and GGA.
+    for (const std::size_t i : {4u, 5u}) {
+        const auto lines = splitLines(sent[i]);
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), wellFormed), lines.size());
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& l) { return l.starts_with("$GNRMC,"); }) > 0,
+                  i == 4);
+    }
+
     // Each ends by itself after its run and takes its link away.
-    for (Simulator* sim : {&garmin, &nofix, &silent, &replay}) {
+    for (Simulator* sim : {&garmin, &nofix, &silent, &replay, &usb, &adapter}) {
         EXPECT_EQ(sim->wait(), 0);
         EXPECT_FALSE(fs::exists(fs::symlink_status(sim->link())));
     }

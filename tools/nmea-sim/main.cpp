@@ -31,6 +31,32 @@ const char* modeName(nmeasim::Mode mode) {
     return "";
 }
 
+const char* deliveryName(nmeasim::Delivery delivery) {
+    switch (delivery) {
+        case nmeasim::Delivery::Line:
+            return "";
+        case nmeasim::Delivery::Adapter:
+            return " through an adapter";
+        case nmeasim::Delivery::Usb:
+            return " as a USB receiver would (in packets, whatever the baud)";
+    }
+    return "";
+}
+
+bool send(int fd, const std::string& bytes, std::int64_t start, const nmeasim::Options& options) {
+    using nmeasim::Delivery;
+    switch (options.delivery) {
+        case Delivery::Line:
+            break;
+        case Delivery::Adapter:
+            return nmeasim::sendThroughAdapter(fd, bytes, start, options.baud, options.latencyMs);
+        case Delivery::Usb:
+            return nmeasim::sendInPackets(fd, bytes, start,
+                                          static_cast<std::size_t>(options.packetBytes));
+    }
+    return nmeasim::sendPaced(fd, bytes, start, options.baud);
+}
+
 int run(const nmeasim::Options& options) {
     using namespace nmeasim;
     const auto cycles =
@@ -41,8 +67,8 @@ int run(const nmeasim::Options& options) {
     stopOnSignals();
     std::cout << "Com" << options.port << " is " << pty.slaveName() << " (link "
               << pty.link().string() << "): " << modeName(options.mode) << " at " << options.baud
-              << " baud, " << options.delayMs << " ms after each second. Ctrl+C ends it."
-              << std::endl;
+              << " baud" << deliveryName(options.delivery) << ", " << options.delayMs
+              << " ms after each second. Ctrl+C ends it." << std::endl;
 
     // The burst for second S starts at S + fraction + delay on the real-time clock.
     const std::int64_t offset =
@@ -61,7 +87,7 @@ int run(const nmeasim::Options& options) {
         } else {
             const std::string bytes = options.mode == Mode::Replay ? cycles[cycle % cycles.size()]
                                                                    : burst(options, second);
-            sendPaced(pty.master(), bytes, start, options.baud);
+            send(pty.master(), bytes, start, options);
         }
         // A burst longer than a second (slow line, long capture) skips the seconds it ran into.
         second = std::max(second + 1, (wallNanoseconds() - offset) / kBillion + 1);

@@ -67,6 +67,27 @@ std::vector<Sentence> sentencesNamed(std::string_view list) {
     return sentences;
 }
 
+// "line", "adapter:L" or "usb:N".
+void deliveryNamed(const char* text, Options& options) {
+    const std::string_view name = text;
+    const std::size_t colon = name.find(':');
+    const std::string_view kind = name.substr(0, colon);
+    const std::string size =
+        colon == std::string_view::npos ? "" : std::string(name.substr(colon + 1));
+    if (kind == "line" && colon == std::string_view::npos) {
+        options.delivery = Delivery::Line;
+    } else if (kind == "adapter" && !size.empty()) {
+        options.delivery = Delivery::Adapter;
+        options.latencyMs = whole("--delivery adapter:", size.c_str(), 1, 255);
+    } else if (kind == "usb" && !size.empty()) {
+        options.delivery = Delivery::Usb;
+        options.packetBytes = whole("--delivery usb:", size.c_str(), 1, 4096);
+    } else {
+        throw UsageError("--delivery wants line, adapter:MS or usb:BYTES, not \"" +
+                         std::string(name) + "\"");
+    }
+}
+
 }  // namespace
 
 int fractionMilliseconds(const std::string& digits) {
@@ -119,6 +140,16 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.satellites = whole(flag, value, 1, 12);
         } else if (flag == "--fill-ms") {
             options.fillMs = whole(flag, value, 0, 5000);
+        } else if (flag == "--talker") {
+            options.talker = value;
+            if (options.talker.size() != 2 ||
+                options.talker.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") !=
+                    std::string::npos) {
+                throw UsageError("--talker wants two capital letters, not \"" + options.talker +
+                                 "\"");
+            }
+        } else if (flag == "--delivery") {
+            deliveryNamed(value, options);
         } else {
             throw UsageError("unknown option " + std::string(flag));
         }
@@ -154,6 +185,14 @@ Usage: nmea-sim [options]
   --satellites N    satellites in view, four to a GSV sentence (1-12; default 8)
   --fill-ms MS      $GPTXT lines at the end stretch each burst to last MS on the line, so
                     that it may leave the line no rest (0-5000; default 0, no filling)
+  --talker XX       the talker of the RMC and GGA sentences, GN for a receiver of several
+                    satellite systems (default GP)
+  --delivery HOW    how the bytes reach the computer (default line):
+                    line       paced as a serial line at --baud carries them
+                    adapter:L  paced so, and handed over every L ms, as a USB serial
+                               adapter's latency timer does (1-255)
+                    usb:N      a USB receiver: the whole burst at once, in packets of N
+                               bytes 1 ms apart, whatever --baud says (1-4096)
   --lat DEG --lon DEG --alt M
                     the position to report (default 48.1173 11.516667, 545.4 m)
   --seconds S       stop after S seconds (default: run until stopped)

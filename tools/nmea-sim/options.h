@@ -9,6 +9,11 @@ namespace nmeasim {
 
 enum class Mode { Nmea, Garmin, NoFix, Silent, Replay };
 
+// How the bytes reach the computer: paced as a serial line carries them; through an adapter
+// that hands over what crossed the line every few milliseconds; or from a USB receiver that
+// hands the whole burst over at once, in packets 1 ms apart.
+enum class Delivery { Line, Adapter, Usb };
+
 // The sentences a burst may hold; Gsv stands for the whole set of satellites-in-view sentences.
 enum class Sentence { Rmc, Gga, Gsa, Gsv, Pgrmz, Pgrmf };
 
@@ -28,6 +33,10 @@ struct Options {
     std::vector<Sentence> sentences;
     int satellites = 8;  // in view, four to a satellites-in-view sentence
     int fillMs = 0;      // $GPTXT lines stretch the burst to last this long on the line; 0 none
+    std::string talker = "GP";  // of the RMC and GGA sentences
+    Delivery delivery = Delivery::Line;
+    int latencyMs = 16;    // Adapter: how often it hands over what it holds
+    int packetBytes = 64;  // Usb: the size of a packet
 };
 
 class UsageError : public std::runtime_error {

@@ -126,8 +126,8 @@ std::string burst(const Options& options, std::int64_t utcSecond) {
     const Clock clock = clockFields(options, utcSecond);
     std::string bytes;
     if (options.mode == Mode::NoFix) {
-        bytes += sentence("GPRMC," + clock.time + ",V,,,,,,," + clock.date + ",,,N");
-        bytes += sentence("GPGGA," + clock.time + ",,,,,0,00,,,M,,M,,");
+        bytes += sentence(options.talker + "RMC," + clock.time + ",V,,,,,,," + clock.date + ",,,N");
+        bytes += sentence(options.talker + "GGA," + clock.time + ",,,,,0,00,,,M,,M,,");
         bytes += sentence("GPGSA,A,1,,,,,,,,,,,,,,,");
         bytes += sentence("GPGSV,1,1,00");
         return bytes;
@@ -137,12 +137,13 @@ std::string burst(const Options& options, std::int64_t utcSecond) {
     for (const Sentence kind : layoutOf(options)) {
         switch (kind) {
             case Sentence::Rmc:
-                bytes += sentence("GPRMC," + clock.time + ",A," + latitude + "," + longitude +
-                                  ",000.0,000.0," + clock.date + ",,,A");
+                bytes += sentence(options.talker + "RMC," + clock.time + ",A," + latitude + "," +
+                                  longitude + ",000.0,000.0," + clock.date + ",,,A");
                 break;
             case Sentence::Gga:
-                bytes += sentence("GPGGA," + clock.time + "," + latitude + "," + longitude +
-                                  format(",1,08,0.9,%.1f,M,46.9,M,,", options.altitude));
+                bytes +=
+                    sentence(options.talker + "GGA," + clock.time + "," + latitude + "," +
+                             longitude + format(",1,08,0.9,%.1f,M,46.9,M,,", options.altitude));
                 break;
             case Sentence::Gsa:
                 bytes += activeSatellites(options.satellites);

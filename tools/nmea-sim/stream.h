@@ -18,5 +18,11 @@ bool sleepUntil(std::int64_t wallNs);
 // carry them. Bytes nobody makes room for are dropped, as on a real line. False when a stop was
 // asked for.
 bool sendPaced(int fd, const std::string& bytes, std::int64_t startNs, int baud);
+// The same line behind an adapter that hands over what crossed it every latencyMs, on a timer
+// of its own.
+bool sendThroughAdapter(int fd, const std::string& bytes, std::int64_t startNs, int baud,
+                        int latencyMs);
+// A USB receiver: the whole burst from startNs on, `packet` bytes each millisecond.
+bool sendInPackets(int fd, const std::string& bytes, std::int64_t startNs, std::size_t packet);
 
 }  // namespace nmeasim
