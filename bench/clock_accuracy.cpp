@@ -10,6 +10,7 @@
 
 #include "background_load.h"
 #include "report.h"
+#include "stalls.h"
 
 namespace {
 
@@ -35,6 +36,9 @@ Usage: clock_accuracy [options]
   --seed N         seed of the random moments (default 1)
   --view on|off    the program's window (offscreen) repainting on the same thread, and
                    "SET TIME" clicked on its button (default on)
+  --stall          stop the program now and then (SIGSTOP for 50 to 400 ms, every 0.3 to
+                   1.2 s, at random), as swapping or a paused virtual machine would; a press
+                   may then set from the next burst the program can vouch for
   --load L         load beside the program, at normal priority: idle (default), busy:N
                    (N processes that spin all the time) or decoder (one process per core,
                    busy 2.5 s out of every 15 s, all at once)
@@ -99,6 +103,10 @@ int main(int argc, char** argv) {
             }
             return 0;
         }
+        if (flag == "--stall") {
+            config.stalls = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             std::cerr << "clock_accuracy: unknown option or missing value: " << flag << "\n";
             return 2;
@@ -139,6 +147,7 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(quietOffscreenNotes);
     // Forked before Qt starts its threads; it runs until the report is written.
     const BackgroundLoad background(load);
+    const Stalls stalls(config.stalls, config.seed);
     QApplication application(argc, argv);
     std::vector<ScenarioOutcome> outcomes;
     for (const Scenario& scenario : allScenarios()) {
@@ -158,6 +167,6 @@ int main(int argc, char** argv) {
     std::cout << "Zone: TZ=" << kZone
               << " (bias -5.5 h). Settings per scenario: " << config.settings
               << ". Window: " << (config.withView ? "on" : "off") << ". Load: " << loadText(load)
-              << ".\n\n";
+              << ". Stalls: " << (config.stalls ? "on" : "off") << ".\n\n";
     return printReport(std::cout, outcomes) ? 0 : 1;
 }

@@ -131,8 +131,9 @@ private:
             form_.NextUpdateHhmm = -1;  // no minute matches: only the bench's trigger sets
         }
         const std::size_t before = result_.samples.size();
+        result_.triggers += scheduled ? 1 : 0;
         form_.Timer1_Timer();
-        if (scheduled && result_.samples.size() == before) {
+        if (scheduled && result_.samples.size() == before && !config_.stalls) {
             result_.problems.push_back("a scheduled tick set nothing");
         }
         takeMessages("a tick");
@@ -150,12 +151,13 @@ private:
 
     void press() {
         const std::size_t before = result_.samples.size() + result_.before.size();
+        result_.triggers += phase_ == Phase::Measuring ? 0 : 1;
         if (button_ != nullptr) {
             button_->click();
         } else {
             form_.SetComputerClock_Click();
         }
-        if (result_.samples.size() + result_.before.size() == before) {
+        if (result_.samples.size() + result_.before.size() == before && !config_.stalls) {
             result_.problems.push_back(form_.TimeValid.fillColor() == LampGreen
                                            ? "SET TIME set nothing"
                                            : "SET TIME found the fix lamp red");

@@ -18,6 +18,10 @@ struct RunConfig {
     // The window on screen (offscreen) as in the program, its repaints on the same thread; "SET
     // TIME" is then clicked on its button. Needs a QApplication.
     bool withView = true;
+    // The program is stopped now and then (Stalls): a trigger may then wait for a burst the
+    // program can vouch for, so settings are counted against triggers instead of each trigger
+    // having to set at once.
+    bool stalls = false;
 };
 
 struct RunResult {
@@ -30,6 +34,7 @@ struct RunResult {
     // burst stamp was more than 10 ms late, in words.
     std::vector<std::string> problems;
     double longestLoopDelayMs = 0;  // the event loop's longest hold-up while recording
+    std::size_t triggers = 0;       // presses of SET TIME or scheduled ticks while recording
 };
 
 // Runs the simulator, the window on the real serial component and the chosen trigger until

@@ -29,6 +29,17 @@ Scenario measured(const char* key, const char* title, std::vector<std::string> o
     return scenario;
 }
 
+std::vector<std::string> with(std::vector<std::string> options,
+                              std::initializer_list<std::string> more) {
+    options.insert(options.end(), more);
+    return options;
+}
+
+// A USB receiver hands the burst over at once, whatever the Baud menu says; an adapter passes
+// on what crossed the line every 16 ms, the usual latency timer.
+const std::vector<std::string> kUsbBurst = with(kGarminBurst, {"--delivery", "usb:64"});
+const std::vector<std::string> kAdapterBurst = with(kGarminBurst, {"--delivery", "adapter:16"});
+
 Scenario restless(Scenario scenario) {
     scenario.lineRests = false;
     return scenario;
@@ -69,6 +80,15 @@ std::vector<Scenario> allScenarios() {
         measured("delay-380", "6c. Receiver delay 380 ms (stream of 1.)", kGarminBurst, 380),
         restless(measured("delay-never-resting",
                           "6d. Line never rests, delay 150 ms (stream of 3.)", kNeverResting, 150)),
+        measured("delay-usb", "6e. USB receiver, delay 150 ms (stream of 7a.)", kUsbBurst, 150),
+        {"usb-4800", "7a. USB receiver (64-byte packets 1 ms apart), Baud 4800, burst of 1.",
+         kUsbBurst, 4800, 150, 0, Trigger::BeforeNextBurst, kRestingTarget},
+        {"usb-9600", "7b. USB receiver, Baud 9600, burst of 1.", kUsbBurst, 9600, 150, 0,
+         Trigger::BeforeNextBurst, kRestingTarget},
+        {"adapter-4800", "8a. 4800 Bd through an adapter (16 ms latency timer), burst of 1.",
+         kAdapterBurst, 4800, 150, 0, Trigger::BeforeNextBurst, kRestingTarget},
+        {"adapter-9600", "8b. 9600 Bd through an adapter, burst of 1.", kAdapterBurst, 9600, 150, 0,
+         Trigger::BeforeNextBurst, kRestingTarget},
     };
 }
 
