@@ -109,6 +109,20 @@ std::string refusalText(const std::string& port, const WrittenSetting& written,
            "). Choose another setting in the " + settingMenu(written.setting) + " menu.";
 }
 
+std::string notAvailableText(double number) {
+    return "Com" + numberText(number) +
+           " is not available: no serial port on this computer has that number. Choose a port "
+           "from the Port menu.";
+}
+
+std::string inUseText(const std::string& port) {
+    return port + " is in use by another program.";
+}
+
+std::string openFailedText(const std::string& port, const std::string& reason) {
+    return port + " could not be opened: " + reason + ".";
+}
+
 std::string numberText(double value) {
     std::ostringstream text;
     text << value;

@@ -34,6 +34,11 @@ std::string settingMenu(LineSetting setting);
 // Choose another setting in the <menu> menu."
 std::string refusalText(const std::string& port, const WrittenSetting& written,
                         const std::string& reason);
+// Why a port did not open, in the same words on every system: "Com7 is not available: ...",
+// "<port> is in use by another program.", "<port> could not be opened: <reason>."
+std::string notAvailableText(double number);
+std::string inUseText(const std::string& port);
+std::string openFailedText(const std::string& port, const std::string& reason);
 // A number as the user would write it: 4800, 2.5.
 std::string numberText(double value);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/serial_reader.h"
 #include "win32_test_support.h"
 
 namespace quorvane::testing {
@@ -84,6 +86,26 @@ TEST(Win32SerialPort, NumbersListedComPortsAndRefusesPortsThatDoNotExist) {
     }
 }
 
+// A driver may hold a read whatever the port's timeouts say, as after its USB device was pulled
+// out (a pipe's read never times out): the read is cancelled, and closing ends at once, telling
+// nothing.
+TEST(SerialReader, StopsAtOnceWhenAReadNeverReturns) {
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    Window window;
+    LineHandoff handoff(window.post(), [](const ReceivedLine&) {});
+    std::atomic<bool> gone{false};
+    auto reader =
+        std::make_unique<SerialReader>(readEnd, LineSplitter{}, handoff, [&gone] { gone = true; });
+    std::this_thread::sleep_for(200ms);  // inside its read by now
+    const auto before = MonoClock::now();
+    reader.reset();
+    EXPECT_LT(MonoClock::now() - before, 500ms);
+    EXPECT_FALSE(gone);
+    CloseHandle(writeEnd);
+    CloseHandle(readEnd);
+}
+
 // Two COM ports joined by tests/win32/com_pair.py, named by QUORVANE_TEST_COM_PAIR ("201,202"):
 // what the test writes to the second arrives at the component on the first.
 class ComPair : public ::testing::Test {
@@ -141,7 +163,7 @@ TEST_F(ComPair, LinesArriveInOrderOnTheWindowsThreadStampedWhenRead) {
     // Windows opens a COM port for one handle at a time; Wine does not keep to that.
     if (!runningUnderWine()) {
         Win32SerialPort other(window.post());
-        EXPECT_EQ(refusal(other, number), name() + " is in use by another program");
+        EXPECT_EQ(refusal(other, number), name() + " is in use by another program.");
     }
     // Lines read but not yet delivered when the port closes are never delivered.
     send("$GPRMC,3*00\r\n");

@@ -266,24 +266,20 @@ void QtSerialPort::apply(const WrittenSetting& written) {
 void QtSerialPort::open() {
     close();
     const Busy busy(busy_);
-    const std::string name = "Com" + numberText(portNumber_);
     const auto ports = scan();
     const auto it = std::find_if(ports.begin(), ports.end(),
                                  [this](const NumberedPort& p) { return p.number == portNumber_; });
     if (it == ports.end()) {
         openDevice_.clear();
-        throw SerialError(name +
-                          " is not available: no serial port on this computer has that number. "
-                          "Choose a port from the Port menu.");
+        throw SerialError(notAvailableText(portNumber_));
     }
     openDevice_ = it->device;
     port_->setPortName(QString::fromStdString(openDevice_));
     if (!port_->open(QIODevice::ReadOnly)) {
         if (heldByAnother(*port_)) {
-            throw SerialError(portText() + " is in use by another program.");
+            throw SerialError(inUseText(portText()));
         }
-        throw SerialError(portText() +
-                          " could not be opened: " + port_->errorString().toStdString() + ".");
+        throw SerialError(openFailedText(portText(), port_->errorString().toStdString()));
     }
     try {
         for (const WrittenSetting& written : settings_.inOrder()) {

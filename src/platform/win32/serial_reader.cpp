@@ -1,5 +1,8 @@
 #include "platform/win32/serial_reader.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string_view>
 #include <utility>
 
@@ -20,64 +23,109 @@ constexpr auto kEmptyReadFloor = std::chrono::milliseconds(5);
 
 }  // namespace
 
+struct SerialReader::Shared {
+    Shared(void* p, LineSplitter s, LineHandoff& h, std::function<void()> g)
+        : port(p), splitter(std::move(s)), handoff(h), gone(std::move(g)) {}
+    ~Shared() {
+        if (thread != nullptr) {
+            CloseHandle(thread);
+        }
+    }
+
+    void run();
+    // Whether the device still answers; a device unplugged or hung up does not.
+    bool deviceAnswers() const;
+
+    void* port;
+    std::mutex mutex;  // guards everything below but `stop`'s reads
+    std::condition_variable ended;
+    LineSplitter splitter;
+    // Handing on and telling happen under the mutex and only while not stopped, so nothing
+    // reaches the component once the reader has gone, even from a thread left behind.
+    LineHandoff& handoff;
+    std::function<void()> gone;
+    std::atomic<bool> stop{false};
+    bool finished = false;
+    HANDLE thread = nullptr;  // the reading thread, for cancelling its read
+};
+
 SerialReader::SerialReader(void* port, LineSplitter splitter, LineHandoff& handoff,
                            std::function<void()> gone)
-    : port_(port), splitter_(std::move(splitter)), handoff_(handoff), gone_(std::move(gone)) {
-    thread_ = std::thread([this] {
+    : shared_(std::make_shared<Shared>(port, std::move(splitter), handoff, std::move(gone))) {
+    thread_ = std::thread([shared = shared_] {
         raiseReaderPriority();
-        run();
+        HANDLE self = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, 0,
+                        FALSE, DUPLICATE_SAME_ACCESS);
+        {
+            const std::lock_guard lock(shared->mutex);
+            shared->thread = self;
+        }
+        shared->run();
+        const std::lock_guard lock(shared->mutex);
+        shared->finished = true;
+        shared->ended.notify_all();
     });
 }
 
 SerialReader::~SerialReader() {
-    stop_ = true;
-    thread_.join();
+    std::unique_lock lock(shared_->mutex);
+    shared_->stop = true;
+    const auto until = MonoClock::now() + kStopWait;
+    while (!shared_->finished && MonoClock::now() < until) {
+        if (shared_->thread != nullptr) {
+            CancelSynchronousIo(shared_->thread);
+        }
+        shared_->ended.wait_for(lock, std::chrono::milliseconds(10));
+    }
+    const bool finished = shared_->finished;
+    lock.unlock();
+    if (finished) {
+        thread_.join();
+    } else {
+        thread_.detach();  // it holds its own share of what it uses
+    }
 }
 
 void SerialReader::retune(char terminator, double bitsPerSecond) {
-    const std::lock_guard lock(mutex_);
-    splitter_.setTerminator(terminator);
-    splitter_.setLineSpeed(bitsPerSecond);
+    const std::lock_guard lock(shared_->mutex);
+    shared_->splitter.setTerminator(terminator);
+    shared_->splitter.setLineSpeed(bitsPerSecond);
 }
 
-bool SerialReader::deviceAnswers() {
+bool SerialReader::Shared::deviceAnswers() const {
     DWORD errors = 0;
     COMSTAT status{};
-    return ClearCommError(static_cast<HANDLE>(port_), &errors, &status) != 0;
+    return ClearCommError(static_cast<HANDLE>(port), &errors, &status) != 0;
 }
 
-void SerialReader::run() {
+void SerialReader::Shared::run() {
     char buffer[kChunk];
-    while (!stop_) {
+    for (;;) {
         const MonoTime asked = MonoClock::now();
         DWORD got = 0;
-        const bool read = ReadFile(static_cast<HANDLE>(port_), buffer, kChunk, &got, nullptr) != 0;
+        const bool read = ReadFile(static_cast<HANDLE>(port), buffer, kChunk, &got, nullptr) != 0;
         // The stamp is taken before anything else, so nothing delays it.
         const MonoTime arrival = MonoClock::now();
-        if (stop_) {
-            break;
-        }
-        if (!read || (got == 0 && !deviceAnswers())) {
-            // Unplugged, or hung up: the window closes the port and says so, once.
-            gone_();
-            break;
-        }
-        if (got == 0) {
-            {
-                const std::lock_guard lock(mutex_);
-                splitter_.readerRan(arrival);
-            }
-            if (arrival - asked < kEmptyReadFloor) {
-                Sleep(static_cast<DWORD>(kEmptyReadFloor.count()));
-            }
-            continue;
-        }
-        std::vector<ReceivedLine> lines;
         {
-            const std::lock_guard lock(mutex_);
-            lines = splitter_.feed(std::string_view(buffer, got), arrival);
+            const std::lock_guard lock(mutex);
+            if (stop) {
+                return;
+            }
+            if (!read || (got == 0 && !deviceAnswers())) {
+                // Unplugged, or hung up: the window closes the port and says so, once.
+                gone();
+                return;
+            }
+            if (got > 0) {
+                handoff.push(splitter.feed(std::string_view(buffer, got), arrival));
+                continue;
+            }
+            splitter.readerRan(arrival);
         }
-        handoff_.push(std::move(lines));
+        if (arrival - asked < kEmptyReadFloor) {
+            Sleep(static_cast<DWORD>(kEmptyReadFloor.count()));
+        }
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <atomic>
+#include <chrono>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <thread>
 
 #include "platform/line_handoff.h"
@@ -20,25 +20,24 @@ public:
     // `gone` is called once, on the reader's thread, when the device stops answering.
     SerialReader(void* port, LineSplitter splitter, LineHandoff& handoff,
                  std::function<void()> gone);
-    // Stops the thread and waits for it; nothing is handed on after it returns.
+    // Stops the thread within kStopWait, whatever the driver does; nothing is handed on after
+    // it returns.
     ~SerialReader();
     SerialReader(const SerialReader&) = delete;
     SerialReader& operator=(const SerialReader&) = delete;
+
+    // A driver may hold a read whatever the timeouts say (a USB device pulled out): the read is
+    // cancelled, and a thread that still does not end within this is left to end by itself.
+    static constexpr std::chrono::milliseconds kStopWait{1000};
 
     // Window's thread: the line's speed or terminator changed while the port is open.
     void retune(char terminator, double bitsPerSecond);
 
 private:
-    void run();
-    // Whether the device still answers; a device unplugged or hung up does not.
-    bool deviceAnswers();
+    // What the thread uses, kept alive by it should it outlast the reader.
+    struct Shared;
 
-    void* port_;
-    std::mutex mutex_;
-    LineSplitter splitter_;  // guarded by mutex_
-    LineHandoff& handoff_;
-    std::function<void()> gone_;
-    std::atomic<bool> stop_{false};
+    std::shared_ptr<Shared> shared_;
     std::thread thread_;
 };
 

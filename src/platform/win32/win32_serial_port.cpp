@@ -177,15 +177,13 @@ void Win32SerialPort::open() {
     if (handle_ == nullptr) {
         const DWORD error = device_.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            throw SerialError("Com" + numberText(number) +
-                              " is not available: no serial port on this computer has that "
-                              "number. Choose a port from the Port menu.");
+            throw SerialError(notAvailableText(number));
         }
         if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
             // Windows opens a COM port for one program at a time.
-            throw SerialError(portText() + " is in use by another program");
+            throw SerialError(inUseText(portText()));
         }
-        throw SerialError(portText() + " could not be opened: " + systemMessage(error) + ".");
+        throw SerialError(openFailedText(portText(), systemMessage(error)));
     }
     try {
         openDevice();
@@ -208,8 +206,7 @@ void Win32SerialPort::openDevice() {
         ready = SetCommState(handle, &dcb) != 0;
     }
     if (!ready) {
-        throw SerialError(portText() + " could not be opened: " + systemMessage(GetLastError()) +
-                          ".");
+        throw SerialError(openFailedText(portText(), systemMessage(GetLastError())));
     }
     for (const WrittenSetting& written : settings_.inOrder()) {
         apply(written);
@@ -220,8 +217,7 @@ void Win32SerialPort::openDevice() {
     timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
     timeouts.ReadTotalTimeoutConstant = kReadWaitMs;
     if (!SetCommTimeouts(handle, &timeouts)) {
-        throw SerialError(portText() + " could not be opened: " + systemMessage(GetLastError()) +
-                          ".");
+        throw SerialError(openFailedText(portText(), systemMessage(GetLastError())));
     }
     // Whatever waited in the driver arrived at an unknown time; stamps would lie.
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_RXABORT);
