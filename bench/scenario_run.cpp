@@ -78,6 +78,7 @@ public:
 
     RunResult run() {
         form_.Form_Load();
+        watchFixStamps();
         desktop_.messages.clear();
         form_.GpsPortName = "Com" + std::to_string(config_.port);
         form_.GpsPortSpeed = std::to_string(scenario_.baud);
@@ -147,6 +148,19 @@ private:
                 schedulePress();
             }
         }
+    }
+
+    // Whether the serial component vouched for the burst of the newest fix sentence, to tell a
+    // wrong setting from a burst it marked from one it did not.
+    void watchFixStamps() {
+        auto deliver = port_.onRead;
+        port_.onRead = [this, deliver](const std::optional<std::string>& value,
+                                       const ArrivalStamps& stamps) {
+            if (value && value->find("RMC,") != std::string::npos) {
+                fixTrusted_ = stamps.trustworthy;
+            }
+            deliver(value, stamps);
+        };
     }
 
     void press() {
@@ -233,9 +247,10 @@ private:
             std::fabs(sample.stampLateMs) > kLateStampMs) {
             char text[200];
             std::snprintf(text, sizeof text,
-                          "setting %zu: %.1f ms off, its burst stamp %.1f ms late; the event "
-                          "loop's longest hold-up in the 2 s before: %.1f ms",
+                          "setting %zu: %.1f ms off, its burst stamp %.1f ms late (marked %s); "
+                          "the event loop's longest hold-up in the 2 s before: %.1f ms",
                           samples.size(), sample.errorMs, sample.stampLateMs,
+                          fixTrusted_ ? "trustworthy" : "untrustworthy",
                           watch_.longestWithin(std::chrono::milliseconds(2000)));
             result_.problems.push_back(text);
         }
@@ -266,6 +281,7 @@ private:
     Phase phase_ = scenario_.measureDelay ? Phase::Before : Phase::After;
     bool collecting_ = false;
     int ticks_ = 0;
+    bool fixTrusted_ = true;
 
     QEventLoop loop_;
     QTimer heartbeat_;
