@@ -304,16 +304,14 @@ TEST(LineSplitter, LaterReadsMendALateStamp) {
     }
 }
 
-// How a device hands a burst over, as reads: a serial line (two bytes a read), an adapter that
-// passes on what crossed the line every `latency` ms, a USB receiver that hands the whole
-// burst over at once in packets 1 ms apart. Byte i crosses a line at start + i characters.
+// How a device hands a burst over, as reads: an adapter passes on what crossed the line
+// (byte i at start + i characters) every `size` ms, on a timer of its own; a USB receiver hands
+// the whole burst over at once in packets of `size` bytes 1 ms apart.
 struct Delivery {
-    enum Kind { Line, Adapter, Usb } kind;
+    bool usb;
     double speed;
-    int size;  // adapter: latency in ms; USB: packet bytes
+    int size;
 };
-
-const char* const kDeliveryNames[] = {"line", "adapter", "USB"};
 
 struct Read {
     MonoTime at;
@@ -323,76 +321,55 @@ struct Read {
 std::vector<Read> reads(const Delivery& d, const std::string& burst, MonoTime start) {
     const std::chrono::nanoseconds character(static_cast<std::int64_t>(1e10 / d.speed));
     std::vector<Read> out;
-    if (d.kind == Delivery::Usb) {
-        for (std::size_t i = 0; i < burst.size(); i += d.size) {
-            out.push_back({start + milliseconds(i / d.size), burst.substr(i, d.size)});
-        }
-        return out;
+    for (std::size_t i = 0; d.usb && i < burst.size(); i += d.size) {
+        out.push_back({start + milliseconds(i / d.size), burst.substr(i, d.size)});
     }
-    // The adapter's timer runs on its own: its ticks fall anywhere in the burst's first period.
-    const auto period = d.kind == Delivery::Adapter ? std::chrono::nanoseconds(milliseconds(d.size))
-                                                    : 2 * character;
-    MonoTime tick = start + (d.kind == Delivery::Adapter ? period * 3 / 7 : character);
-    for (std::size_t from = 0; from < burst.size(); tick += period) {
-        std::size_t to = from;
+    const std::chrono::nanoseconds period = milliseconds(d.size);
+    for (std::size_t from = 0, to = 0; !d.usb && from < burst.size(); from = to) {
+        const MonoTime tick =
+            start + period * 3 / 7 + period * static_cast<std::int64_t>(out.size());
         while (to < burst.size() && start + character * static_cast<std::int64_t>(to) <= tick) {
             ++to;
         }
-        if (to > from) {
-            out.push_back({tick, burst.substr(from, to - from)});
-            from = to;
-        }
+        out.push_back({tick, burst.substr(from, to - from)});
     }
     return out;
 }
 
 // Feeds bursts a second apart, the reader running every 10 ms except in [pauseFrom, pauseTo);
-// a read due in a pause is taken, with what else came, as it ends. The lines of each burst.
+// what comes in a pause is read, all at once, as it ends.
 struct Feeder {
     LineSplitter splitter;
-    MonoTime pauseFrom{}, pauseTo{};
-    MonoTime clock = t0;
-    std::vector<Read> held;
+    MonoTime pauseFrom{}, pauseTo{}, clock = t0;
+    std::string held;
+    std::vector<ReceivedLine> lines;
 
-    std::vector<ReceivedLine> burst(const Delivery& d, const std::string& bytes, MonoTime start) {
-        std::vector<ReceivedLine> lines;
-        const auto take = [&](MonoTime at, const std::string& text) {
-            for (auto& line : splitter.feed(text, at)) {
+    // The reader runs at `at`: its timer, or a read of `bytes`.
+    void run(MonoTime at, const std::string& bytes = "") {
+        if (at >= pauseFrom && at < pauseTo) {
+            held += bytes;
+            return;
+        }
+        for (const std::string& read : {std::exchange(held, ""), bytes}) {
+            for (auto& line : splitter.feed(read, at)) {
                 lines.push_back(std::move(line));
             }
-        };
-        for (const Read& read : reads(d, bytes, start)) {
-            for (; clock + milliseconds(10) < read.at; clock += milliseconds(10)) {
-                flushOrWake(clock, take);
-            }
-            if (read.at >= pauseFrom && read.at < pauseTo) {
-                held.push_back(read);
-            } else {
-                flushOrWake(read.at, take);
-                take(read.at, read.bytes);
-            }
-        }
-        for (; clock < start + milliseconds(990); clock += milliseconds(10)) {
-            flushOrWake(clock, take);
-        }
-        return lines;
-    }
-
-    template <typename Take>
-    void flushOrWake(MonoTime at, const Take& take) {
-        if (at >= pauseFrom && at < pauseTo) {
-            return;
-        }
-        if (!held.empty()) {
-            std::string all;
-            for (const Read& read : held) {
-                all += read.bytes;
-            }
-            held.clear();
-            take(std::max(at, pauseTo), all);
-            return;
         }
         splitter.readerRan(at);
+    }
+
+    std::vector<ReceivedLine> burst(const Delivery& d, const std::string& bytes, MonoTime start) {
+        lines.clear();
+        for (const Read& read : reads(d, bytes, start)) {
+            for (; clock + milliseconds(10) < read.at; clock += milliseconds(10)) {
+                run(clock);
+            }
+            run(read.at, read.bytes);
+        }
+        for (; clock < start + milliseconds(990); clock += milliseconds(10)) {
+            run(clock);
+        }
+        return lines;
     }
 };
 
@@ -405,14 +382,13 @@ TEST(LineSplitter, DatesEveryDeliveryByThePaceItShows) {
         milliseconds worst;
     };
     const std::string burst = fullSet();
-    for (const Case& c : {Case{{Delivery::Usb, 4800, 64}, milliseconds(1)},
-                          Case{{Delivery::Usb, 9600, 64}, milliseconds(1)},
-                          Case{{Delivery::Usb, 38400, 32}, milliseconds(1)},
-                          Case{{Delivery::Adapter, 4800, 16}, milliseconds(3)},
-                          Case{{Delivery::Adapter, 9600, 16}, milliseconds(2)},
-                          Case{{Delivery::Adapter, 38400, 16}, milliseconds(1)},
-                          Case{{Delivery::Line, 4800, 0}, milliseconds(3)}}) {
-        SCOPED_TRACE(std::string(kDeliveryNames[c.delivery.kind]) + " at " +
+    for (const Case& c : {Case{{true, 4800, 64}, milliseconds(1)},
+                          {{true, 9600, 64}, milliseconds(1)},
+                          {{true, 38400, 32}, milliseconds(1)},
+                          {{false, 4800, 16}, milliseconds(3)},
+                          {{false, 9600, 16}, milliseconds(2)},
+                          {{false, 38400, 16}, milliseconds(1)}}) {
+        SCOPED_TRACE((c.delivery.usb ? "USB at " : "adapter at ") +
                      std::to_string(static_cast<int>(c.delivery.speed)));
         Feeder run;
         run.splitter.setLineSpeed(c.delivery.speed);
@@ -444,11 +420,11 @@ TEST(LineSplitter, MarksTheBurstsItCannotVouchFor) {
         milliseconds pauseFrom, pauseTo;  // around the checked burst's start
         bool trusted;
     };
-    const Delivery line{Delivery::Line, 4800, 0}, usb{Delivery::Usb, 4800, 64};
+    const Delivery line{false, 4800, 16}, usb{true, 4800, 64};
     const milliseconds none(-900);
     for (const Case& c : {
              Case{"no pause", line, line, none, none, true},
-             Case{"line, paused over its first byte", line, line, milliseconds(-30),
+             Case{"line, paused over its first byte", line, line, milliseconds(-15),
                   milliseconds(200), false},
              Case{"USB, paused over its first byte", usb, usb, milliseconds(-100), milliseconds(3),
                   false},
@@ -457,12 +433,12 @@ TEST(LineSplitter, MarksTheBurstsItCannotVouchFor) {
              Case{"USB, paused before the burst", usb, usb, milliseconds(-300), milliseconds(-50),
                   true},
              Case{"a short hold-up, under the tolerance", line, line, milliseconds(-5),
-                  milliseconds(12), true},
+                  milliseconds(8), true},
              Case{"USB bytes on a line learned paced", line, usb, none, none, false},
              Case{"paced bytes from a device learned faster", usb, line, none, none, false},
              Case{"USB, the whole burst in one late read",
                   usb,
-                  {Delivery::Usb, 4800, 462},
+                  {true, 4800, 462},
                   none,
                   none,
                   false},
