@@ -191,8 +191,13 @@ std::chrono::nanoseconds LineSplitter::carriedTime(std::size_t count) const {
 }
 
 bool LineSplitter::lineCouldCarry(std::size_t count, MonoTime arrival) const {
-    // The odd character early or late is timing noise, not a faster link.
-    return carriedTime(count) <= arrival - lastByte_ + 2 * withinRead();
+    // The odd character early or late is timing noise, not a faster link. So is a little more
+    // on a delivery learned to be paced: a read before this one that came late (by less than a
+    // pause) shortened the silence, and taking that for a faster link would start a false
+    // burst in the middle of one.
+    const auto noise =
+        delivery_ == Delivery::Line ? kReaderWake + kTolerance : MonoClock::duration::zero();
+    return carriedTime(count) <= arrival - lastByte_ + 2 * withinRead() + noise;
 }
 
 void LineSplitter::setLineSpeed(double bitsPerSecond) {
