@@ -8,7 +8,7 @@
 class ProbePlatformPlugin : public QObject {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QPA.QPlatformIntegrationFactoryInterface.5.3" FILE
-                      "probe_platform.json")
+                          "probe_platform.json")
 };
 
 #include "probe_platform.moc"
