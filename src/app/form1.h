@@ -194,6 +194,8 @@ public:
     // Users other than the owner and group may run this copy, so the clock right it carried was
     // dropped before start; Form_Load says so.
     bool ClockRightWithdrawn = false;
+    // What Form_Load had to say when starting in the tray: told once the tray icon is up.
+    std::string StartupNotice;
     // When the last tick ran the timed steps: they run once per second of real time, however
     // the heartbeat's ticks bunch up.
     std::optional<MonoTime> LastTimedTick;

@@ -86,8 +86,15 @@ std::string earlyFixMessage(const DateTime& fix, const DateTime& earliest) {
 
 std::string clockRightWithdrawnMessage(const std::string& executable) {
     return "Other users of this computer can run this copy of Quorvane, so it will not set the "
-           "clock. Make it executable by its owner and group only: chmod 750 " +
-           shellWord(executable);
+           "clock. Make it executable by its owner and group only, with this command (put sudo "
+           "before it where the file belongs to root), then start Quorvane again:\n\nchmod 750 " +
+           shellWord(executable) +
+           "\n\nIts owner and the members of its group keep the right to set the clock with it.";
+}
+
+std::string clockRightWithdrawnNotice() {
+    return "Other users can run this copy of Quorvane, so it will not set the clock; Quorvane.log "
+           "says how to mend that.";
 }
 
 std::string notPermittedMessage([[maybe_unused]] const std::string& executable,

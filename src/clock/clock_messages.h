@@ -28,6 +28,8 @@ std::string notPermittedToTrimMessage(const std::string& executable, bool withdr
 // Said at start when the copy gave up the right because users other than its owner and group
 // may run it.
 std::string clockRightWithdrawnMessage(const std::string& executable);
+// Its one sentence for a notification; the log holds the whole text.
+std::string clockRightWithdrawnNotice();
 // Any other refusal, with the system's reason.
 std::string clockFailedMessage(const std::string& detail);
 // The fix lamp is not green when the timer comes to set the clock.
