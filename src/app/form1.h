@@ -257,6 +257,18 @@ public:
     void DisplayFeet_Click();
     void DisplayMeters_Click();
 
+    // ---- Receivers that name several satellite systems (nmea/talkers.cpp) ---------------------
+    // Kept in a file of its own beside the program, QuorvaneTalkers.XML.
+    MenuItem AcceptAllSatelliteSystems{"AcceptAllSatelliteSystems", "Accept All Satellite Systems"};
+    // While it is unchecked: since when, and when last, RMC lines came under another system's
+    // talker with no $GPRMC among them; the user is told once per start.
+    std::optional<MonoTime> OtherTalkerSince;
+    MonoTime OtherTalkerLast{};
+    bool TalkerNoticeGiven = false;
+    void AcceptAllSatelliteSystems_Click();
+    // Missing or unreadable: unchecked.
+    void LoadTalkersFile();
+
     // ---- clock/ -------------------------------------------------------------------------------
     void Timer1_Timer();
     void SetComputerClock_Click();
