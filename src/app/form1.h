@@ -51,6 +51,8 @@ struct ClockFix {
     // The burst start its line arrived with, before the decoder judged it: a start that was
     // already given to an earlier fix cannot be this one's.
     MonoTime lineBurstStart{};
+    // The reader could date the burst whose start this fix carries; else no setting uses it.
+    bool trustworthy = true;
 };
 
 // Everything the window talks to outside itself.
@@ -277,6 +279,12 @@ public:
     std::optional<ClockSetting> setComputerClock(ClockSetCause cause);
     float GetTimeZoneBias();
     void ScheduleNextUpdate();
+    // A setting that met a burst the reader could not date (clock/clock_deferral.cpp): the next
+    // fix it could date completes it, the timer refuses it after 5 s. Nothing blocks meanwhile.
+    std::optional<PendingClockSet> PendingClockSetting;
+    void holdClockSetting(ClockSetCause cause);
+    void PendingClock_OnRead();
+    void PendingClock_Tick();
 
     // ---- Receiver delay: clock/receiver_delay*.cpp ----------------------------------------------
     // At the end of the Comm menu, after a dividing line.
