@@ -31,6 +31,7 @@ void Form1::Form_Load() {
     SettingsLoadRequested = true;
     LoadSaveFiles();
     LoadReceiverDelay();
+    LoadTalkersFile();
     LoadDriftFile();
 
     BalloonTitle = kNoGpsRx;

@@ -154,6 +154,11 @@ void runTimedSteps(Form1& f) {
         }
     }
 
+    f.PendingClock_Tick();
+    if (f.ProgramEnded) {
+        return;
+    }
+
     if (countDown(f.StartupDelayCount, 2) && f.GpsPortName != kNoneReset) {
         f.SaveAndStartGPSPort();
         if (f.ProgramEnded) {
