@@ -208,6 +208,8 @@ public:
     void mexit_Click();
     void MenuExit_Click();
     void Form_QueryUnload();
+    // The system asks the program to end (SIGTERM, SIGINT, SIGHUP): the same sequence as Exit.
+    void Form_Terminate(const std::string& why);
     void Form_MouseMove(int Button, int Shift, float X, float Y);
     void GPSAltitude_MouseMove(int Button, int Shift, float X, float Y);
     void GPSLatitude_MouseMove(int Button, int Shift, float X, float Y);
@@ -304,8 +306,10 @@ public:
     // Another program disciplines the clock: hands off, said once a run.
     bool KeepingHandsOff = false;
     bool KeepingToldHandsOff = false;
-    // The trim in force is this program's, to be removed when the option goes off.
+    // The rate in force is this program's trim: when it stops steering it leaves the drift's
+    // compensation alone, or the rate it found in force before its first trim.
     bool KeepingTrimmed = false;
+    std::optional<double> KeepingFoundRatePpm;
     // The burst last sampled, the receiver delay and the suspended time the estimate began with.
     MonoTime KeepingSampledBurst{};
     std::optional<int> KeepingDelay;
@@ -315,6 +319,11 @@ public:
     MonoTime KeepingLastReport{};
     void KeepTimeBetweenSettings_Click();
     void Form_PowerResume();
+    // The program stops steering the rate (it ends, the session ends): no slewing stays in force.
+    void Keeping_StopSteering(const std::string& why);
+    // Windows asks whether the session may end, then says whether it does.
+    void Form_SessionEnding();
+    void Form_SessionGoesOn();
     // Start-up: the option and the starting drift from the drift file.
     void LoadDriftFile();
     // The failure's text, or "".

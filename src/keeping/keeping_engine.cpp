@@ -17,8 +17,9 @@ double trimFor(double driftPpm, double offsetMs) {
                       KeepingEngine::kLimitPpm);
 }
 
-void KeepingEngine::start(double nowS, double startDriftPpm, double trimInForcePpm) {
-    driftPpm_ = std::abs(startDriftPpm) <= kPlausiblePpm ? startDriftPpm : 0;
+void KeepingEngine::start(double nowS, std::optional<double> startDriftPpm, double trimInForcePpm) {
+    driftKnown_ = startDriftPpm && std::abs(*startDriftPpm) <= kPlausiblePpm;
+    driftPpm_ = driftKnown_ ? *startDriftPpm : 0;
     trimPpm_ = trimInForcePpm;
     trimSinceS_ = nowS;
     trimmedMs_ = 0;
@@ -81,15 +82,19 @@ KeepingAction KeepingEngine::tick(double nowS) {
         action.offsetMs = largeOffsetMs_;
         return action;
     }
-    double target = -driftPpm_;
+    // Without a drift known, the rate in force holds until one is measured.
+    double target = driftKnown_ ? -driftPpm_ : trimPpm_;
     if (!lastSampleS_ || nowS - *lastSampleS_ > kFixLostAfterS) {
         if (!paused_ && lastSampleS_) {
             paused_ = true;
             action.event = KeepingEvent::Paused;
             // The rate over the last whole day, when known: the day's swing cancels in it, so
             // it holds for days where the newest rate would not.
-            driftPpm_ = fit_.dailyRatePpm().value_or(driftPpm_);
-            target = -driftPpm_;
+            if (const std::optional<double> daily = fit_.dailyRatePpm()) {
+                driftPpm_ = *daily;
+                driftKnown_ = true;
+            }
+            target = driftKnown_ ? -driftPpm_ : trimPpm_;
         }
     } else {
         if (paused_) {
@@ -101,6 +106,7 @@ KeepingAction KeepingEngine::tick(double nowS) {
         if (const std::optional<double> trusted = fit_.trustedRatePpm();
             trusted && std::abs(*trusted) <= kLimitPpm) {
             driftPpm_ = *trusted;
+            driftKnown_ = true;
         }
         if (fit_.freshBins() >= 3) {
             offsetMs_ = *fit_.phaseAt(nowS, driftPpm_) + trimmedMsAt(nowS);

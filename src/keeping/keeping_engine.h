@@ -50,8 +50,9 @@ public:
     static constexpr double kFixLostAfterS = 10;
     static constexpr double kSameTrimPpm = 0.001;
 
-    // Begins afresh with the trim in force and a starting drift (0 when none or implausible).
-    void start(double nowS, double startDriftPpm, double trimInForcePpm);
+    // Begins afresh with the trim in force and a starting drift, if one is known (an
+    // implausible one is not).
+    void start(double nowS, std::optional<double> startDriftPpm, double trimInForcePpm);
     // Forgets the fit (a resume, a new receiver delay); the drift learned holds meanwhile.
     void restart();
     // One burst: the computer's clock minus true time when the burst began.
@@ -65,6 +66,10 @@ public:
     bool keeping() const { return measured_ && !paused_; }
     bool paused() const { return paused_; }
     double driftPpm() const { return driftPpm_; }
+    // The drift, once known: given at the start or measured since.
+    std::optional<double> knownDriftPpm() const {
+        return driftKnown_ ? driftPpm_ : std::optional<double>();
+    }
     double trimPpm() const { return trimPpm_; }
     // The offset last estimated; nullopt until measured.
     std::optional<double> offsetMs() const {
@@ -76,6 +81,7 @@ private:
 
     RateFit fit_;
     double driftPpm_ = 0;
+    bool driftKnown_ = false;
     double trimPpm_ = 0;
     double trimSinceS_ = 0;
     double trimmedMs_ = 0;  // the phase the trims added, up to trimSinceS_

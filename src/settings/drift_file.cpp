@@ -14,15 +14,16 @@ namespace {
 constexpr const char* kRoot = "DRIFT";
 constexpr const char* kKeepTimeTag = "KEEP_TIME_BETWEEN_SETTINGS";
 constexpr const char* kDriftTag = "DRIFT_PPM";
+constexpr const char* kFoundRateTag = "RATE_FOUND_PPM";
 // Earlier versions: "23.4000 ppm over 24.0000 h", one line per estimate, oldest first.
 constexpr const char* kEstimateTag = "DRIFT_ESTIMATE";
 
 // A plausible drift at the front of the text, followed by nothing or by `rest`.
-std::optional<double> driftFrom(std::string_view text, std::string_view rest) {
+std::optional<double> driftFrom(std::string_view text, std::string_view rest,
+                                double limitPpm = KeepingEngine::kPlausiblePpm) {
     double value = 0;
     const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || !std::isfinite(value) ||
-        std::abs(value) > KeepingEngine::kPlausiblePpm) {
+    if (error != std::errc() || !std::isfinite(value) || std::abs(value) > limitPpm) {
         return std::nullopt;
     }
     const std::string_view after = text.substr(static_cast<std::size_t>(stop - text.data()));
@@ -32,8 +33,10 @@ std::optional<double> driftFrom(std::string_view text, std::string_view rest) {
     return value;
 }
 
-std::string entry(const char* tag, const std::string& value) {
-    return std::string("   <") + tag + ">" + value + "</" + tag + ">\r\n";
+std::string entry(const char* tag, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", value);
+    return std::string("   <") + tag + ">" + text + "</" + tag + ">\r\n";
 }
 
 }  // namespace
@@ -41,11 +44,13 @@ std::string entry(const char* tag, const std::string& value) {
 std::string formatDriftFile(const DriftFileValues& values) {
     std::string text = "<?xml version=\"1.0\" standalone=\"no\"?>\r\n";
     text += std::string(" <") + kRoot + ">\r\n";
-    text += entry(kKeepTimeTag, values.keepTime ? "True" : "False");
+    text += std::string("   <") + kKeepTimeTag + ">" + (values.keepTime ? "True" : "False") + "</" +
+            kKeepTimeTag + ">\r\n";
     if (values.driftPpm) {
-        char value[32];
-        std::snprintf(value, sizeof value, "%.4f", *values.driftPpm);
-        text += entry(kDriftTag, value);
+        text += entry(kDriftTag, *values.driftPpm);
+    }
+    if (values.foundRatePpm) {
+        text += entry(kFoundRateTag, *values.foundRatePpm);
     }
     text += std::string(" </") + kRoot + ">\r\n";
     return text;
@@ -59,6 +64,8 @@ DriftFileValues parseDriftFile(std::string_view bytes) {
             values.keepTime = value == "True";
         } else if (tag == kDriftTag) {
             drift = driftFrom(value, "");
+        } else if (tag == kFoundRateTag) {
+            values.foundRatePpm = driftFrom(value, "", KeepingEngine::kLimitPpm);
         } else if (tag == kEstimateTag) {
             if (const std::optional<double> estimate = driftFrom(value, " ppm over ")) {
                 newestEstimate = estimate;

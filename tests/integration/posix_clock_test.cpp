@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <sstream>
 
+#include "platform/posix/exit_signals.h"
 #include "platform/posix/posix_clock.h"
 
 namespace quorvane::testing {
@@ -210,6 +212,21 @@ TEST(PosixClock, TrimmingTheRateWithoutTheRightIsRefusedAndChangesNothing) {
               "NotPermitted: Operation not permitted");
     EXPECT_EQ(clock.discipline().frequencyPpm, before.frequencyPpm);
     EXPECT_EQ(withoutTheRight(self, trim), "refused: not in a child process");
+}
+
+TEST(ExitSignals, EndTheProgramThroughItsOwnSequenceNotInTheHandler) {
+    // In a child: the handlers stay there. Each signal leaves the process running and is handed
+    // over, by name, through the pipe.
+    EXPECT_EQ(inChild([] {
+                  const int pipe = watchExitSignals();
+                  std::string seen = takeExitSignal(pipe) + "|";
+                  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+                      raise(signal);
+                      seen += takeExitSignal(pipe) + "|";
+                  }
+                  return seen;
+              }),
+              "|SIGTERM|SIGHUP|SIGINT|");
 }
 
 }  // namespace
