@@ -43,6 +43,10 @@ struct FixFields {
     friend bool operator==(const FixFields&, const FixFields&) = default;
 };
 
+// Why keeping time stands aside for another: a program that sets the clock, one that steers
+// its rate, another copy of this program.
+enum class KeepingAsideFor { ClockSetter, RateSteerer, OtherCopy };
+
 // A fix the clock may be set from: its sentence's checksum was correct or absent.
 struct ClockFix {
     FixFields fields;
@@ -310,6 +314,19 @@ public:
     // compensation alone, or the rate it found in force before its first trim.
     bool KeepingTrimmed = false;
     std::optional<double> KeepingFoundRatePpm;
+    // The rate as the system took it at the last trim: another rate found in force means
+    // another program steers the rate.
+    double KeepingSetRatePpm = 0;
+    // Keeping stands aside (another program sets the clock or its rate, or another copy keeps
+    // time): why, for the tooltip, or empty. It looks again at KeepingLookAgain, each look
+    // later than the last.
+    std::string KeepingAside;
+    std::optional<MonoTime> KeepingLookAgain;
+    std::chrono::minutes KeepingBackOff{10};
+    std::optional<MonoTime> KeepingLookedAt;
+    // The clock moved away soon after the program's own setting, this many times in a row.
+    int KeepingMovedAway = 0;
+    unsigned KeepingToldAside = 0;  // the reasons said once, as bits
     // The burst last sampled, the receiver delay and the suspended time the estimate began with.
     MonoTime KeepingSampledBurst{};
     std::optional<int> KeepingDelay;

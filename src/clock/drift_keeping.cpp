@@ -41,7 +41,8 @@ bool otherProgramKeepsClock(Form1& f) {
             f.KeepingToldHandsOff = true;
             tell(f, "Another program keeps the clock, so Quorvane leaves its rate alone.",
                  "Another program keeps this computer's clock, so Quorvane leaves the clock's "
-                 "rate alone and only sets the clock at the daily setting.",
+                 "rate alone. It still sets the clock at the daily setting, at SET TIME and "
+                 "after start-up when that option is on.",
                  false);
         }
     }
@@ -54,6 +55,11 @@ void startKeeping(Form1& f, bool userAsked) {
     if (otherProgramKeepsClock(f)) {
         return;
     }
+    if (!f.clock().holdRateLock()) {
+        standAside(f, KeepingAsideFor::OtherCopy);
+        return;
+    }
+    f.KeepingAside.clear();
     const MonoTime now = f.clock().monotonicNow();
     f.Keeping.start(monoSeconds(now), f.Keeping.knownDriftPpm(), rateInForce(f));
     f.KeepingDelay = f.ReceiverDelayMs;
@@ -101,6 +107,7 @@ void applyKeepingTrim(Form1& f, double ppm, bool userAsked) {
     switch (result.outcome) {
         case ClockSetOutcome::Set:
             f.Keeping.trimApplied(monoSeconds(f.clock().monotonicNow()), ppm);
+            f.KeepingSetRatePpm = rateInForce(f);  // as the system rounded it
             if (!f.KeepingTrimmed) {
                 // Kept in the drift file while steering, so that a start after a crash knows
                 // the rate in force is not the one to go back to.
@@ -131,7 +138,9 @@ void showKeepingState(Form1& f) {
             "Measures the clock against every GPS fix and steers its rate between settings");
         return;
     }
-    const std::string state = keepingStateText(f.Keeping, f.KeepingHandsOff, f.KeepingStopped);
+    const std::string state = f.KeepingAside.empty()
+                                  ? keepingStateText(f.Keeping, f.KeepingHandsOff, f.KeepingStopped)
+                                  : f.KeepingAside;
     f.KeepTimeBetweenSettings.setToolTip(state);
     const std::string status = f.TimeValid.fillColor() == LampGreen
                                    ? std::string(kProgramTitle) + " > " + f.TimeGPS.text()

@@ -107,7 +107,7 @@ TEST_F(DriftKeeping, KeepsTimeFromEveryBurstAndSaysWhatItDoes) {
     ASSERT_EQ(f.clock.setCalls.size(), 1u);
     EXPECT_TRUE(logged("Clock set (keeping)"));
     EXPECT_EQ(f.form.KeepTimeBetweenSettings.toolTip(),
-              "Keeping time: within 0.0 ms, drift +10.0 ppm");
+              "Keeping time: within 0.0 ms; the clock gains 10.0 ppm");
     EXPECT_NE(f.tray.toolTip.find("Quorvane > Quorvane\nKeeping time: within"), std::string::npos)
         << f.tray.toolTip;
 
@@ -218,6 +218,83 @@ TEST_F(DriftKeeping, EveryWayOfStoppingLeavesTheDriftsCompensationAlone) {
         runOn(g, 5, 30, true, 60);
         EXPECT_EQ(g.clock.disciplineState.frequencyPpm, c.left) << c.what;
     }
+}
+
+TEST_F(DriftKeeping, StandsAsideForAnotherProgramThatSetsTheClockAndLooksAgainLater) {
+    loadWith(DriftFileValues{true, 10});
+    run(120, 0);
+    // Another program puts the clock 0.6 s ahead every 3 s.
+    const auto fight = [&](int seconds) {
+        for (int i = 0; i < seconds / 3; ++i) {
+            run(3, 600);
+        }
+    };
+    const std::string aside =
+        "Another program is setting this computer's clock; Quorvane leaves it alone";
+    fight(60);
+    EXPECT_EQ(f.clock.setCalls.size(), 2u);  // two corrections, then aside
+    EXPECT_EQ(f.clock.disciplineState.frequencyPpm, -10);
+    EXPECT_EQ(f.form.KeepTimeBetweenSettings.toolTip(), aside);
+    EXPECT_NE(f.tray.toolTip.find(aside), std::string::npos);
+    const std::size_t lines = f.log.lines.size();
+    // It looks again 10, 20 and 40 minutes later: each look costs two corrections and a few
+    // lines, and the next one waits twice as long.
+    fight(70 * 60 + 30);
+    EXPECT_EQ(f.clock.setCalls.size(), 8u);
+    EXPECT_TRUE(logged("it looks again in 80 minutes"));
+    EXPECT_EQ(std::count_if(
+                  f.log.lines.begin(), f.log.lines.end(),
+                  [&](const std::string& line) { return line.find(aside) != std::string::npos; }),
+              1);
+    EXPECT_LE(f.log.lines.size(), lines + 3 * 7);
+    // The other program stops: keeping takes the clock back at the next look, and after an
+    // hour alone the back-off starts over.
+    run(4800 + 3700, 0);
+    EXPECT_TRUE(logged("no other program has moved the clock for an hour"));
+    EXPECT_EQ(f.form.KeepingBackOff, std::chrono::minutes(10));
+    EXPECT_NE(f.form.KeepTimeBetweenSettings.toolTip().find("Keeping time: within"),
+              std::string::npos);
+}
+
+TEST_F(DriftKeeping, LeavesARateSetByAnotherProgramAloneAndNeverLearnsIt) {
+    f.clock.disciplineState = {true, true, false, 0};
+    loadWith(DriftFileValues{true, 10});
+    run(300, 0);
+    const std::size_t trims = f.clock.frequencyCalls.size();
+    f.clock.disciplineState.frequencyPpm = 25;  // set by another program
+    run(599, 0);
+    EXPECT_EQ(f.clock.frequencyCalls.size(), trims);  // hands off
+    EXPECT_EQ(f.form.KeepTimeBetweenSettings.toolTip(),
+              "Another program steers the rate of this computer's clock; Quorvane leaves it alone");
+    EXPECT_EQ(*f.form.Keeping.knownDriftPpm(), 10);
+
+    // Ten minutes on it looks again and takes the rate back; the other program answers again,
+    // and the next look comes twenty minutes later.
+    run(2, 0);
+    ASSERT_EQ(f.clock.frequencyCalls.size(), trims + 1);
+    EXPECT_EQ(f.clock.frequencyCalls.back(), -10);
+    f.clock.disciplineState.frequencyPpm = 25;
+    run(1199, 0);
+    EXPECT_EQ(f.clock.frequencyCalls.size(), trims + 1);
+    run(2, 0);
+    EXPECT_EQ(f.clock.frequencyCalls.size(), trims + 2);
+}
+
+TEST_F(DriftKeeping, OnlyOneCopyPerComputerKeepsTime) {
+    f.clock.rateLockHeldElsewhere = true;
+    loadWith(DriftFileValues{true, 10});
+    run(60, 0);
+    EXPECT_TRUE(f.clock.frequencyCalls.empty());
+    const std::string why =
+        "Another copy of Quorvane keeps time on this computer; this one leaves the clock's rate "
+        "alone";
+    EXPECT_EQ(f.form.KeepTimeBetweenSettings.toolTip(), why);
+    EXPECT_TRUE(logged(why + ": only one copy may steer the clock's rate"));
+    // The other copy ends: this one takes over at its next look.
+    f.clock.rateLockHeldElsewhere = false;
+    run(600, 0);
+    ASSERT_FALSE(f.clock.frequencyCalls.empty());
+    EXPECT_EQ(f.clock.frequencyCalls[0], -10);
 }
 
 }  // namespace
