@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "keeping/early_line.h"
 #include "keeping/rate_fit.h"
 
 namespace quorvane {
@@ -49,6 +50,10 @@ public:
     static constexpr double kCorrectionS = 60;
     static constexpr double kFixLostAfterS = 10;
     static constexpr double kSameTrimPpm = 0.001;
+    // How well a drift is known before it is measured: from the last run, or not at all (any
+    // working clock is within this).
+    static constexpr double kKnownWithinPpm = 2;
+    static constexpr double kUnknownWithinPpm = 100;
 
     // Begins afresh with the trim in force and a starting drift, if one is known (an
     // implausible one is not).
@@ -76,10 +81,15 @@ public:
         return measured_ ? offsetMs_ : std::optional<double>();
     }
 
+    // The offset the recent bursts agree on at a moment, once the rate is trusted: what a
+    // setting of the clock should take out, rather than one burst's. nullopt before.
+    std::optional<double> soundOffsetMsAt(double atS) const;
+
 private:
     double trimmedMsAt(double atS) const;
 
     RateFit fit_;
+    EarlyLine early_;
     double driftPpm_ = 0;
     bool driftKnown_ = false;
     double trimPpm_ = 0;
