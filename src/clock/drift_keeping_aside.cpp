@@ -70,7 +70,8 @@ void standAside(Form1& f, KeepingAsideFor why) {
             f,
             {std::string(text.sentence) + ".", std::string(text.sentence) + ": " + text.more + "."},
             kNoticeWarning);
-    } else {
+    } else if (why != KeepingAsideFor::OtherCopy) {
+        // The other copy is looked for every 10 minutes, quietly: it may run for months.
         f.logEvent("Keeping time stands aside again; it looks again in " +
                    std::to_string(wait.count()) + " minutes");
     }
