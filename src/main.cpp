@@ -1,5 +1,6 @@
 // Wiring only: the platform objects, the window model and its view.
 #include <QApplication>
+#include <QSocketNotifier>
 
 #include <cstdio>
 
@@ -14,6 +15,7 @@
 #ifdef _WIN32
 #include "platform/win32/win32_serial_port.h"
 #else
+#include "platform/posix/exit_signals.h"
 #include "platform/posix/secure_start.h"
 #include "platform/qt/qt_serial_port.h"
 #endif
@@ -32,6 +34,11 @@ int main(int argc, char** argv) {
     // The program ends through its own shutdown sequence only, never because a message box was
     // closed while the window sat in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
+#ifndef _WIN32
+    // Before anything can trim the clock's rate: from here on a signal ends the program through
+    // its exit sequence.
+    const int exitSignals = watchExitSignals();
+#endif
 
     OsTextFiles files;
     OsClock clock;
@@ -62,6 +69,20 @@ int main(int argc, char** argv) {
     MainWindowView view(form, iconOf);
     tray.setMenuSource([&view](const MenuItem& menu) { return view.menuFor(menu); });
     balloon.setAnchors([&view](WindowHandle handle) { return view.widgetFor(handle); });
+
+#ifndef _WIN32
+    QSocketNotifier exitNotifier(exitSignals < 0 ? 0 : exitSignals, QSocketNotifier::Read);
+    exitNotifier.setEnabled(exitSignals >= 0);
+    QObject::connect(&exitNotifier, &QSocketNotifier::activated, [&] {
+        if (const std::string name = takeExitSignal(exitSignals);
+            !name.empty() && !form.ProgramEnded) {
+            form.Form_Terminate(name);
+        }
+    });
+#endif
+    // However the loop ends (the session manager's quit included), no slewing outlives it.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit,
+                     [&form] { form.Keeping_StopSteering("the program ends"); });
 
     form.Form_Load();
     if (desktop.ended()) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <random>
 
 #include "fakes/fakes.h"
@@ -72,15 +73,20 @@ DriftRunResult runDrift(const DriftCase& scenario, double days) {
     FakeEventLog log;
     Form1 form{FormPlatform{serial, tray, balloon, clock, random, files, desktop, log}};
     files.files[joinPath(files.folder, kDriftFileName)] = formatDriftFile({true, std::nullopt});
+    clock.step(scenario.startOffMs);
     form.Form_Load();
     form.ReceiverDelayMs = kDelayMs;  // measured, or entered, before the run began
     form.EarliestFixDate = DateTime{2020, 1, 1};
+    if (scenario.syncAfterStartup) {
+        form.TimeSyncOnStartup.setChecked(true);
+        form.SyncAfterStartupPending = true;
+    }
     std::mt19937 noise{2};
     int delayMs = kDelayMs;
 
     DriftRunResult result;
     std::int64_t excusedUntil = 0;
-    int settingsSeen = 0;
+    std::optional<std::int64_t> firstSetAt;
     const auto endMs = static_cast<std::int64_t>(days * kDayMs);
     for (std::int64_t elapsed = 0; elapsed < endMs; elapsed += 1000) {
         if (scenario.nightlySuspends && elapsed % kDayMs == kSleepAtMs) {
@@ -116,20 +122,22 @@ DriftRunResult runDrift(const DriftCase& scenario, double days) {
         form.Timer1_Timer();
         tray.toolTips.clear();
 
-        if (clock.setCount() > settingsSeen) {
-            settingsSeen = clock.setCount();
-            excusedUntil = elapsed + kExcusedMs;
+        if (!firstSetAt && clock.setCount() > 0) {
+            firstSetAt = elapsed;
+            result.firstSettingS = static_cast<double>(elapsed) / 1000;
         }
         const double off = std::abs(clock.offsetMs());
         if (elapsed + 1000 == awayTo) {
             result.atReceiverBackMs = off;
             excusedUntil = elapsed + kExcusedMs;  // what the absence left is ended by a setting
         }
-        if (elapsed < kHourMs) {
-            result.worstFirstHourMs = std::max(result.worstFirstHourMs, off);
-        } else if (elapsed >= excusedUntil && !away) {
-            result.worstMs = std::max(result.worstMs, off);
+        if (!firstSetAt || away || elapsed < excusedUntil) {
+            continue;
         }
+        if (elapsed - *firstSetAt < kHourMs) {
+            result.worstFirstHourMs = std::max(result.worstFirstHourMs, off);
+        }
+        result.worstMs = std::max(result.worstMs, off);
     }
     result.settings = clock.setCount();
     result.keepingSettings = static_cast<int>(

@@ -19,12 +19,17 @@ struct DriftCase {
     double handStepDay = -1, handStepMs = 0;
     double delayChangeDay = -1;
     int newDelayMs = 80;
+    // The clock this far off when the program starts, and set once after start-up.
+    double startOffMs = 1500;
+    bool syncAfterStartup = true;
 };
 
 struct DriftRunResult {
+    double firstSettingS = -1;  // seconds after start; -1: never set
+    // The largest |offset| from the first setting on: over its first hour, and over the run.
+    // Left out: the receiver's absence, and the 2 minutes after what the program cannot
+    // foresee (a resume, a step by hand, the receiver's return). Never the time after a setting.
     double worstFirstHourMs = 0;
-    // The largest |offset| from the first hour on, outside the 2 minutes after a step or a
-    // resume and outside the receiver's absence.
     double worstMs = 0;
     double atReceiverBackMs = -1;  // |offset| at the end of the absence; -1 without one
     int keepingSettings = 0;       // settings the program made for keeping

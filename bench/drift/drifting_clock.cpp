@@ -18,7 +18,7 @@ DriftingClock::DriftingClock(Oscillator oscillator, std::int64_t startUtcMs)
 
 double DriftingClock::rateAt(std::int64_t elapsedMs) const {
     const auto elapsed = static_cast<double>(elapsedMs);
-    const double phase = 2 * std::numbers::pi * (elapsed - kWarmestMs) / kDayMs;
+    const double phase = 2 * std::numbers::pi * (elapsed - kWarmestMs) / oscillator_.swingPeriodMs;
     const double step = elapsedMs >= oscillator_.rateStepAtMs ? oscillator_.rateStepPpm : 0;
     return oscillator_.driftPpm + step + oscillator_.dailySwingPpm * std::cos(phase) +
            oscillator_.ageingPpmPerDay * elapsed / kDayMs + trimPpm_;

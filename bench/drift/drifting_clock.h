@@ -13,6 +13,7 @@ struct Oscillator {
     double ageingPpmPerDay = 0;
     double rateStepPpm = 0;  // added to the drift from rateStepAtMs on
     std::int64_t rateStepAtMs = 0;
+    double swingPeriodMs = 86'400'000;  // a day, unless the machine warms and cools faster
 };
 
 // A clock that drifts against true time, which only the simulation knows. Its zone is UTC, the

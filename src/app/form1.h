@@ -43,6 +43,10 @@ struct FixFields {
     friend bool operator==(const FixFields&, const FixFields&) = default;
 };
 
+// Why keeping time stands aside for another: a program that sets the clock, one that steers
+// its rate, another copy of this program.
+enum class KeepingAsideFor { ClockSetter, RateSteerer, OtherCopy };
+
 // A fix the clock may be set from: its sentence's checksum was correct or absent.
 struct ClockFix {
     FixFields fields;
@@ -212,6 +216,8 @@ public:
     void mexit_Click();
     void MenuExit_Click();
     void Form_QueryUnload();
+    // The system asks the program to end (SIGTERM, SIGINT, SIGHUP): the same sequence as Exit.
+    void Form_Terminate(const std::string& why);
     void Form_MouseMove(int Button, int Shift, float X, float Y);
     void GPSAltitude_MouseMove(int Button, int Shift, float X, float Y);
     void GPSLatitude_MouseMove(int Button, int Shift, float X, float Y);
@@ -326,8 +332,23 @@ public:
     // Another program disciplines the clock: hands off, said once a run.
     bool KeepingHandsOff = false;
     bool KeepingToldHandsOff = false;
-    // The trim in force is this program's, to be removed when the option goes off.
+    // The rate in force is this program's trim: when it stops steering it leaves the drift's
+    // compensation alone, or the rate it found in force before its first trim.
     bool KeepingTrimmed = false;
+    std::optional<double> KeepingFoundRatePpm;
+    // The rate as the system took it at the last trim: another rate found in force means
+    // another program steers the rate.
+    double KeepingSetRatePpm = 0;
+    // Keeping stands aside (another program sets the clock or its rate, or another copy keeps
+    // time): why, for the tooltip, or empty. It looks again at KeepingLookAgain, each look
+    // later than the last.
+    std::string KeepingAside;
+    std::optional<MonoTime> KeepingLookAgain;
+    std::chrono::minutes KeepingBackOff{10};
+    std::optional<MonoTime> KeepingLookedAt;
+    // The clock moved away soon after the program's own setting, this many times in a row.
+    int KeepingMovedAway = 0;
+    unsigned KeepingToldAside = 0;  // the reasons said once, as bits
     // The burst last sampled, the receiver delay and the suspended time the estimate began with.
     MonoTime KeepingSampledBurst{};
     std::optional<int> KeepingDelay;
@@ -337,6 +358,11 @@ public:
     MonoTime KeepingLastReport{};
     void KeepTimeBetweenSettings_Click();
     void Form_PowerResume();
+    // The program stops steering the rate (it ends, the session ends): no slewing stays in force.
+    void Keeping_StopSteering(const std::string& why);
+    // Windows asks whether the session may end, then says whether it does.
+    void Form_SessionEnding();
+    void Form_SessionGoesOn();
     // Start-up: the option and the starting drift from the drift file.
     void LoadDriftFile();
     // The failure's text, or "".

@@ -20,6 +20,8 @@ void shutdown(Form1& form) {
     }
     Desktop& desktop = form.desktop();
 
+    // First: whatever follows may fail, and the process may be killed at any moment of it.
+    tryStep([&] { form.Keeping_StopSteering("the program ends"); });
     tryStep([&] {
         if (form.MSPort1 != nullptr && form.MSPort1->portOpen()) {
             form.MSPort1->setPortOpen(false);
@@ -67,6 +69,11 @@ void Form1::mexit_Click() {
 }
 
 void Form1::MenuExit_Click() {
+    shutdown(*this);
+}
+
+void Form1::Form_Terminate(const std::string& why) {
+    logEvent("The system asked Quorvane to end (" + why + ")");
     shutdown(*this);
 }
 

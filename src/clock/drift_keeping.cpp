@@ -1,5 +1,6 @@
 #include "clock/drift_keeping.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "clock/clock_messages.h"
@@ -10,6 +11,8 @@
 namespace quorvane {
 
 namespace {
+
+constexpr const char* kSessionEnds = "the session ends";
 
 // The notification carries the short sentence, the log the whole text; a box, when the user
 // just asked, the whole text too.
@@ -38,7 +41,8 @@ bool otherProgramKeepsClock(Form1& f) {
             f.KeepingToldHandsOff = true;
             tell(f, "Another program keeps the clock, so Quorvane leaves its rate alone.",
                  "Another program keeps this computer's clock, so Quorvane leaves the clock's "
-                 "rate alone and only sets the clock at the daily setting.",
+                 "rate alone. It still sets the clock at the daily setting, at SET TIME and "
+                 "after start-up when that option is on.",
                  false);
         }
     }
@@ -51,18 +55,50 @@ void startKeeping(Form1& f, bool userAsked) {
     if (otherProgramKeepsClock(f)) {
         return;
     }
-    const ClockDiscipline state = f.clock().discipline();
+    if (!f.clock().holdRateLock()) {
+        standAside(f, KeepingAsideFor::OtherCopy);
+        return;
+    }
+    f.KeepingAside.clear();
     const MonoTime now = f.clock().monotonicNow();
-    f.Keeping.start(monoSeconds(now), f.Keeping.driftPpm(), state.known ? state.frequencyPpm : 0);
+    f.Keeping.start(monoSeconds(now), f.Keeping.knownDriftPpm(), rateInForce(f));
     f.KeepingDelay = f.ReceiverDelayMs;
     f.KeepingSuspended = f.clock().suspendedTime();
     f.KeepingResumed = false;
     f.KeepingLastReport = now;
-    f.logEvent("Keeping time started, drift " + ppmText(f.Keeping.driftPpm()) + " to begin with");
-    if (const double trim = trimFor(f.Keeping.driftPpm(), 0);
-        std::abs(trim - f.Keeping.trimPpm()) >= KeepingEngine::kSameTrimPpm) {
+    const std::optional<double> drift = f.Keeping.knownDriftPpm();
+    f.logEvent(drift ? "Keeping time started, drift " + ppmText(*drift) + " to begin with"
+                     : "Keeping time started; the drift is not known yet");
+    if (const double trim = trimFor(drift.value_or(0), 0);
+        drift && std::abs(trim - f.Keeping.trimPpm()) >= KeepingEngine::kSameTrimPpm) {
         applyKeepingTrim(f, trim, userAsked);
     }
+}
+
+double rateInForce(Form1& f) {
+    const ClockDiscipline state = f.clock().discipline();
+    return state.known ? state.frequencyPpm : 0;
+}
+
+void letGoOfRate(Form1& f, const std::string& why) {
+    if (!f.KeepingTrimmed) {
+        return;
+    }
+    f.KeepingTrimmed = false;
+    const std::optional<double> drift = f.Keeping.knownDriftPpm();
+    const double rest =
+        drift ? std::clamp(-*drift, -KeepingEngine::kLimitPpm, KeepingEngine::kLimitPpm)
+              : f.KeepingFoundRatePpm.value_or(0);
+    const ClockSetResult result = f.clock().setFrequencyPpm(rest);
+    if (result.outcome != ClockSetOutcome::Set) {
+        f.logEvent("Keeping time stops (" + why + "), but the clock's rate could not be set to " +
+                   ppmText(rest) + " (" + result.detail + ")");
+        return;
+    }
+    f.Keeping.trimApplied(monoSeconds(f.clock().monotonicNow()), rest);
+    f.logEvent("Keeping time stops (" + why + "): the clock's rate is left at " + ppmText(rest) +
+               (drift ? ", which only makes up for its drift" : ", as it was found"));
+    f.SaveDriftFile();  // no copy steers now: the next start trusts the rate it finds
 }
 
 void applyKeepingTrim(Form1& f, double ppm, bool userAsked) {
@@ -71,7 +107,13 @@ void applyKeepingTrim(Form1& f, double ppm, bool userAsked) {
     switch (result.outcome) {
         case ClockSetOutcome::Set:
             f.Keeping.trimApplied(monoSeconds(f.clock().monotonicNow()), ppm);
-            f.KeepingTrimmed = true;
+            f.KeepingSetRatePpm = rateInForce(f);  // as the system rounded it
+            if (!f.KeepingTrimmed) {
+                // Kept in the drift file while steering, so that a start after a crash knows
+                // the rate in force is not the one to go back to.
+                f.KeepingTrimmed = true;
+                f.SaveDriftFile();
+            }
             return;
         case ClockSetOutcome::NotPermitted:
             f.KeepingStopped = "no right to trim the clock's rate";
@@ -96,7 +138,9 @@ void showKeepingState(Form1& f) {
             "Measures the clock against every GPS fix and steers its rate between settings");
         return;
     }
-    const std::string state = keepingStateText(f.Keeping, f.KeepingHandsOff, f.KeepingStopped);
+    const std::string state = f.KeepingAside.empty()
+                                  ? keepingStateText(f.Keeping, f.KeepingHandsOff, f.KeepingStopped)
+                                  : f.KeepingAside;
     f.KeepTimeBetweenSettings.setToolTip(state);
     const std::string status = f.TimeValid.fillColor() == LampGreen
                                    ? std::string(kProgramTitle) + " > " + f.TimeGPS.text()
@@ -119,15 +163,27 @@ void Form1::KeepTimeBetweenSettings_Click() {
     }
     if (on) {
         startKeeping(*this, true);
-    } else if (KeepingTrimmed) {
-        KeepingTrimmed = false;
-        applyKeepingTrim(*this, 0, true);
-        KeepingTrimmed = false;
-        if (KeepingStopped.empty()) {
-            logEvent("Clock rate trim removed");
-        }
+    } else {
+        letGoOfRate(*this, "the option is off");
     }
     showKeepingState(*this);
+}
+
+void Form1::Keeping_StopSteering(const std::string& why) {
+    if (KeepingStopped.empty()) {
+        KeepingStopped = why;  // no tick steers again, pumped events included
+    }
+    letGoOfRate(*this, why);
+}
+
+void Form1::Form_SessionEnding() {
+    Keeping_StopSteering(kSessionEnds);
+}
+
+void Form1::Form_SessionGoesOn() {
+    if (KeepingStopped == kSessionEnds && KeepTimeBetweenSettings.checked()) {
+        startKeeping(*this, false);
+    }
 }
 
 }  // namespace quorvane

@@ -12,10 +12,6 @@ namespace {
 constexpr std::chrono::seconds kSuspendedAtLeast{1};
 constexpr std::chrono::hours kReportEvery{1};
 
-bool running(const Form1& f) {
-    return f.KeepTimeBetweenSettings.checked() && f.KeepingStopped.empty() && !f.KeepingHandsOff;
-}
-
 // A resume from suspend, or a new receiver delay: what the estimate knew no longer holds.
 void restartWhenDue(Form1& f) {
     const std::optional<std::chrono::milliseconds> suspended = f.clock().suspendedTime();
@@ -37,8 +33,17 @@ void restartWhenDue(Form1& f) {
 
 }  // namespace
 
+bool keepingRuns(const Form1& f) {
+    return f.KeepTimeBetweenSettings.checked() && f.KeepingStopped.empty() && !f.KeepingHandsOff &&
+           f.KeepingAside.empty();
+}
+
+std::optional<double> keptOffsetMs(Form1& f, MonoTime now) {
+    return keepingRuns(f) ? f.Keeping.soundOffsetMsAt(monoSeconds(now)) : std::nullopt;
+}
+
 void Form1::Keeping_OnRead() {
-    if (!running(*this) || !LastClockFix || TimeValid.fillColor() != LampGreen ||
+    if (!keepingRuns(*this) || !LastClockFix || TimeValid.fillColor() != LampGreen ||
         LastClockFix->burstStart == KeepingSampledBurst || !LastClockFix->trustworthy) {
         return;
     }
@@ -60,20 +65,30 @@ void Form1::Keeping_OnRead() {
 }
 
 void Form1::Keeping_Tick() {
+    const MonoTime now = clock_.monotonicNow();
     if (KeepTimeBetweenSettings.checked() && KeepingStopped.empty()) {
         const bool wasHandsOff = KeepingHandsOff;
         if (!otherProgramKeepsClock(*this) && wasHandsOff) {
             logEvent("Keeping time resumes: no other program keeps the clock now");
             startKeeping(*this, false);
+        } else if (!KeepingHandsOff) {
+            lookAgainWhenDue(*this, now);
         }
     }
-    if (!running(*this)) {
+    if (keepingRuns(*this) && rateSteeredElsewhere(*this)) {
+        standAside(*this, KeepingAsideFor::RateSteerer);
+    }
+    if (!keepingRuns(*this)) {
         showKeepingState(*this);
         return;
     }
     restartWhenDue(*this);
-    const MonoTime now = clock_.monotonicNow();
     const KeepingAction action = Keeping.tick(monoSeconds(now));
+    if (movedAwayAgain(*this, action.event, now)) {
+        standAside(*this, KeepingAsideFor::ClockSetter);
+        showKeepingState(*this);
+        return;
+    }
     if (const std::string text = keepingEventText(action, Keeping); !text.empty()) {
         logEvent(text);
     }
@@ -93,7 +108,7 @@ void Form1::Keeping_Tick() {
 }
 
 void Form1::Keeping_AfterSetting(const ClockSetting& setting) {
-    if (running(*this)) {
+    if (keepingRuns(*this)) {
         Keeping.stepped(static_cast<double>(setting.offsetMs));
     }
 }

@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "clock/clock_messages.h"
 #include "clock/clock_notices.h"
+#include "clock/drift_keeping.h"
 #include "clock/fix_instant.h"
 
 namespace quorvane {
@@ -22,8 +23,11 @@ struct ClockValue {
     Notice refusal;  // what the user is told when utc is empty
 };
 
+// keptOffsetMs: the clock's offset as the keeping knows it from the recent bursts, when it does;
+// computerUtc: the clock's reading now.
 ClockValue clockValueAt(const std::optional<ClockFix>& lastFix, MonoTime now, float biasHours,
-                        const DateTime& earliestFix, int receiverDelayMs) {
+                        const DateTime& earliestFix, int receiverDelayMs,
+                        std::optional<double> keptOffsetMs, const DateTime& computerUtc) {
     if (!lastFix || now - lastFix->burstStart > kFreshFixLimit) {
         return {std::nullopt,
                 {notSetSentence("no recent GPS fix"),
@@ -46,8 +50,13 @@ ClockValue clockValueAt(const std::optional<ClockFix>& lastFix, MonoTime now, fl
     // the time now. The age is rounded, not cut off: that would set the clock half a
     // millisecond behind on average.
     const auto age = std::chrono::round<std::chrono::milliseconds>(now - fix.burstStart);
-    const DateTime utcNow = addMilliseconds(
-        *fixTime, fix.fractionMs + std::max<std::int64_t>(age.count(), 0) + receiverDelayMs);
+    // While the keeping knows the offset from what the recent bursts agree on, that is taken
+    // out rather than one burst's: a setting then never leaves the clock worse than kept.
+    const DateTime utcNow =
+        keptOffsetMs
+            ? addMilliseconds(computerUtc, -std::llround(*keptOffsetMs))
+            : addMilliseconds(*fixTime, fix.fractionMs + std::max<std::int64_t>(age.count(), 0) +
+                                            receiverDelayMs);
 
     const std::int64_t biasMs = std::llround(static_cast<double>(biasHours) * kMillisecondsPerHour);
     const DateTime local = addMilliseconds(utcNow, -biasMs);
@@ -81,8 +90,9 @@ std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
     }
 
     const MonoTime now = clock_.monotonicNow();
-    const ClockValue value = clockValueAt(LastClockFix, now, GetTimeZoneBias(), EarliestFixDate,
-                                          ReceiverDelayMs.value_or(0));
+    const ClockValue value =
+        clockValueAt(LastClockFix, now, GetTimeZoneBias(), EarliestFixDate,
+                     ReceiverDelayMs.value_or(0), keptOffsetMs(*this, now), utcNow());
     if (!value.utc) {
         return refuse(value.refusal);
     }

@@ -5,20 +5,15 @@
 
 namespace quorvane {
 
-namespace {
-
-constexpr double kMsPerSecondPerPpm = 1e-3;
-
-}  // namespace
-
 double trimFor(double driftPpm, double offsetMs) {
     const double correctionPpm = offsetMs / KeepingEngine::kCorrectionS / kMsPerSecondPerPpm;
     return std::clamp(-driftPpm - correctionPpm, -KeepingEngine::kLimitPpm,
                       KeepingEngine::kLimitPpm);
 }
 
-void KeepingEngine::start(double nowS, double startDriftPpm, double trimInForcePpm) {
-    driftPpm_ = std::abs(startDriftPpm) <= kPlausiblePpm ? startDriftPpm : 0;
+void KeepingEngine::start(double nowS, std::optional<double> startDriftPpm, double trimInForcePpm) {
+    driftKnown_ = startDriftPpm && std::abs(*startDriftPpm) <= kPlausiblePpm;
+    driftPpm_ = driftKnown_ ? *startDriftPpm : 0;
     trimPpm_ = trimInForcePpm;
     trimSinceS_ = nowS;
     trimmedMs_ = 0;
@@ -29,6 +24,7 @@ void KeepingEngine::start(double nowS, double startDriftPpm, double trimInForceP
 
 void KeepingEngine::restart() {
     fit_.clear();
+    early_.clear();
     largeRun_ = 0;
     setWanted_ = false;
     measured_ = false;
@@ -36,6 +32,13 @@ void KeepingEngine::restart() {
 
 double KeepingEngine::trimmedMsAt(double atS) const {
     return trimmedMs_ + trimPpm_ * kMsPerSecondPerPpm * (atS - trimSinceS_);
+}
+
+std::optional<double> KeepingEngine::soundOffsetMsAt(double atS) const {
+    if (!measured_ || paused_ || !fit_.trustedRatePpm() || fit_.freshBins() < 3) {
+        return std::nullopt;
+    }
+    return *fit_.phaseAt(atS, driftPpm_) + trimmedMsAt(atS);
 }
 
 void KeepingEngine::trimApplied(double nowS, double ppm) {
@@ -59,6 +62,7 @@ void KeepingEngine::sample(double atS, double offsetMs) {
         return;
     }
     largeRun_ = 0;
+    early_.add({atS, offsetMs - trimmedMsAt(atS)});
     if (fit_.add({atS, offsetMs - trimmedMsAt(atS)}) == BinVerdict::Stepped) {
         restart();
         pending_ = KeepingEvent::StepFound;
@@ -67,6 +71,7 @@ void KeepingEngine::sample(double atS, double offsetMs) {
 
 void KeepingEngine::stepped(double stepMs) {
     fit_.shift(stepMs);
+    early_.shift(stepMs);
     offsetMs_ += stepMs;
     largeRun_ = 0;
 }
@@ -81,30 +86,47 @@ KeepingAction KeepingEngine::tick(double nowS) {
         action.offsetMs = largeOffsetMs_;
         return action;
     }
-    double target = -driftPpm_;
+    // Without a drift known, the rate in force holds until one is measured.
+    double target = driftKnown_ ? -driftPpm_ : trimPpm_;
     if (!lastSampleS_ || nowS - *lastSampleS_ > kFixLostAfterS) {
         if (!paused_ && lastSampleS_) {
             paused_ = true;
             action.event = KeepingEvent::Paused;
             // The rate over the last whole day, when known: the day's swing cancels in it, so
             // it holds for days where the newest rate would not.
-            driftPpm_ = fit_.dailyRatePpm().value_or(driftPpm_);
-            target = -driftPpm_;
+            if (const std::optional<double> daily = fit_.dailyRatePpm()) {
+                driftPpm_ = *daily;
+                driftKnown_ = true;
+            }
+            target = driftKnown_ ? -driftPpm_ : trimPpm_;
         }
     } else {
         if (paused_) {
             paused_ = false;
             measured_ = false;
             fit_.restartLine();
+            early_.clear();
             action.event = KeepingEvent::Resumed;
         }
-        if (const std::optional<double> trusted = fit_.trustedRatePpm();
-            trusted && std::abs(*trusted) <= kLimitPpm) {
+        const std::optional<double> trusted = fit_.trustedRatePpm();
+        if (trusted && std::abs(*trusted) <= kLimitPpm) {
             driftPpm_ = *trusted;
+            driftKnown_ = true;
         }
-        if (fit_.freshBins() >= 3) {
-            offsetMs_ = *fit_.phaseAt(nowS, driftPpm_) + trimmedMsAt(nowS);
-            if (!measured_) {
+        // Until the fit trusts a rate, the early line steers: from the first minute on, not
+        // after the clock has run off for minutes.
+        const std::optional<double> early =
+            trusted ? std::nullopt
+                    : early_.ratePpm(driftPpm_, driftKnown_ ? kKnownWithinPpm : kUnknownWithinPpm);
+        std::optional<double> phase;
+        if (early) {
+            phase = early_.phaseAt(nowS, *early);
+        } else if (fit_.freshBins() >= 3) {
+            phase = fit_.phaseAt(nowS, driftPpm_);
+        }
+        if (phase) {
+            offsetMs_ = *phase + trimmedMsAt(nowS);
+            if (!measured_ && fit_.freshBins() >= 3) {
                 measured_ = true;
                 action.event = KeepingEvent::Measured;
                 if (std::abs(offsetMs_) >= kSetAfterRestartMs) {
@@ -113,7 +135,10 @@ KeepingAction KeepingEngine::tick(double nowS) {
                     return action;
                 }
             }
-            target = trimFor(driftPpm_, offsetMs_);
+            // A large first offset is ended by a setting once measured, not slewed meanwhile.
+            if (measured_ || std::abs(offsetMs_) < kSetAfterRestartMs) {
+                target = trimFor(early.value_or(driftPpm_), offsetMs_);
+            }
         }
     }
     target = std::clamp(target, -kLimitPpm, kLimitPpm);

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "keeping/early_line.h"
 #include "keeping/rate_fit.h"
 
 namespace quorvane {
@@ -49,9 +50,14 @@ public:
     static constexpr double kCorrectionS = 60;
     static constexpr double kFixLostAfterS = 10;
     static constexpr double kSameTrimPpm = 0.001;
+    // How well a drift is known before it is measured: from the last run, or not at all (any
+    // working clock is within this).
+    static constexpr double kKnownWithinPpm = 2;
+    static constexpr double kUnknownWithinPpm = 100;
 
-    // Begins afresh with the trim in force and a starting drift (0 when none or implausible).
-    void start(double nowS, double startDriftPpm, double trimInForcePpm);
+    // Begins afresh with the trim in force and a starting drift, if one is known (an
+    // implausible one is not).
+    void start(double nowS, std::optional<double> startDriftPpm, double trimInForcePpm);
     // Forgets the fit (a resume, a new receiver delay); the drift learned holds meanwhile.
     void restart();
     // One burst: the computer's clock minus true time when the burst began.
@@ -65,17 +71,27 @@ public:
     bool keeping() const { return measured_ && !paused_; }
     bool paused() const { return paused_; }
     double driftPpm() const { return driftPpm_; }
+    // The drift, once known: given at the start or measured since.
+    std::optional<double> knownDriftPpm() const {
+        return driftKnown_ ? driftPpm_ : std::optional<double>();
+    }
     double trimPpm() const { return trimPpm_; }
     // The offset last estimated; nullopt until measured.
     std::optional<double> offsetMs() const {
         return measured_ ? offsetMs_ : std::optional<double>();
     }
 
+    // The offset the recent bursts agree on at a moment, once the rate is trusted: what a
+    // setting of the clock should take out, rather than one burst's. nullopt before.
+    std::optional<double> soundOffsetMsAt(double atS) const;
+
 private:
     double trimmedMsAt(double atS) const;
 
     RateFit fit_;
+    EarlyLine early_;
     double driftPpm_ = 0;
+    bool driftKnown_ = false;
     double trimPpm_ = 0;
     double trimSinceS_ = 0;
     double trimmedMs_ = 0;  // the phase the trims added, up to trimSinceS_

@@ -28,6 +28,10 @@ std::string ppmText(double ppm) {
     return formatted("%+.1f ppm", ppm);
 }
 
+std::string driftText(double driftPpm) {
+    return formatted(driftPpm < 0 ? "loses %.1f ppm" : "gains %.1f ppm", std::abs(driftPpm));
+}
+
 std::string withinText(double offsetMs) {
     return formatted("%.1f ms", std::abs(offsetMs));
 }
@@ -40,14 +44,17 @@ std::string keepingStateText(const KeepingEngine& engine, bool handsOff,
     if (!stopped.empty()) {
         return "Keeping time stopped: " + stopped;
     }
-    const std::string drift = "drift " + ppmText(engine.driftPpm());
+    const std::optional<double> known = engine.knownDriftPpm();
+    const std::string drift = known ? "the clock " + driftText(*known) : "its drift not known yet";
     if (engine.paused()) {
-        return "Keeping time paused, no valid fix: " + drift + " held";
+        return "Keeping time paused, no valid fix; " +
+               (known ? "the trim for a clock that " + driftText(*known) + " holds"
+                      : std::string("the rate in force holds"));
     }
     if (!engine.keeping()) {
-        return "Keeping time: measuring, " + drift;
+        return "Keeping time: measuring; " + drift;
     }
-    return "Keeping time: within " + withinText(*engine.offsetMs()) + ", " + drift;
+    return "Keeping time: within " + withinText(*engine.offsetMs()) + "; " + drift;
 }
 
 std::string keepingReportText(const KeepingEngine& engine) {
@@ -70,8 +77,13 @@ std::string keepingEventText(const KeepingAction& action, const KeepingEngine& e
                    "afresh, drift " +
                    ppmText(engine.driftPpm()) + " held meanwhile";
         case KeepingEvent::Paused:
-            return "Keeping time paused: no valid fix; the clock runs on at drift " +
-                   ppmText(engine.driftPpm()) + " trimmed out";
+            return engine.knownDriftPpm()
+                       ? "Keeping time paused: no valid fix. Until fixes return, the clock's "
+                         "rate stays trimmed by " +
+                             ppmText(engine.trimPpm()) + " for its drift (it " +
+                             driftText(engine.driftPpm()) + ")"
+                       : "Keeping time paused: no valid fix. Until fixes return, the rate in "
+                         "force holds";
         case KeepingEvent::Resumed:
             return "Keeping time resumed: valid fixes again";
     }

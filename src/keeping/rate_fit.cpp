@@ -9,11 +9,7 @@ namespace quorvane {
 
 namespace {
 
-constexpr double kMsPerSecondPerPpm = 1e-3;
-// The least scatter assumed: the clock is read to the millisecond.
-constexpr double kLeastScatterMs = 0.3;
-// A bin further off the line than this many scatters, and at least kLeastOutlierMs, is out.
-constexpr double kOutlierScatters = 6;
+// A bin further off the line than kOutlierScatters, and at least this, is out.
 constexpr double kLeastOutlierMs = 3;
 // The newest bins, against which the line is checked for a bend, and from which the phase now
 // is projected.

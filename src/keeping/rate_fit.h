@@ -7,6 +7,12 @@
 
 namespace quorvane {
 
+inline constexpr double kMsPerSecondPerPpm = 1e-3;
+// The least scatter assumed: the clock is read to the millisecond.
+inline constexpr double kLeastScatterMs = 0.3;
+// Further off the line than this many scatters, a sample (or bin) is left out.
+inline constexpr double kOutlierScatters = 6;
+
 // The clock's free-running phase against true time, in milliseconds: its offset with every rate
 // trim applied since the estimate began taken out. Its slope is the clock's own rate error.
 struct PhasePoint {

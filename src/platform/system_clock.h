@@ -62,6 +62,10 @@ public:
     virtual ClockSetResult setFrequencyPpm(double /*ppm*/) {
         return {ClockSetOutcome::Failed, "this system cannot trim the clock's rate"};
     }
+    // One copy per computer steers the rate: takes the computer's lock for keeping time, or
+    // keeps it when already held. False while another running copy holds it; a copy that
+    // ended, however it ended, holds nothing. Where the system has no such lock, true.
+    virtual bool holdRateLock() { return true; }
     // How far a clock that counts suspended time has run ahead of the monotonic clock, which
     // does not: it grows by the length of each suspend. nullopt where the system has no such
     // clock (Windows tells of a resume by a notice instead).

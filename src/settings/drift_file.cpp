@@ -14,15 +14,16 @@ namespace {
 constexpr const char* kRoot = "DRIFT";
 constexpr const char* kKeepTimeTag = "KEEP_TIME_BETWEEN_SETTINGS";
 constexpr const char* kDriftTag = "DRIFT_PPM";
+constexpr const char* kFoundRateTag = "RATE_FOUND_PPM";
 // Earlier versions: "23.4000 ppm over 24.0000 h", one line per estimate, oldest first.
 constexpr const char* kEstimateTag = "DRIFT_ESTIMATE";
 
 // A plausible drift at the front of the text, followed by nothing or by `rest`.
-std::optional<double> driftFrom(std::string_view text, std::string_view rest) {
+std::optional<double> driftFrom(std::string_view text, std::string_view rest,
+                                double limitPpm = KeepingEngine::kPlausiblePpm) {
     double value = 0;
     const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || !std::isfinite(value) ||
-        std::abs(value) > KeepingEngine::kPlausiblePpm) {
+    if (error != std::errc() || !std::isfinite(value) || std::abs(value) > limitPpm) {
         return std::nullopt;
     }
     const std::string_view after = text.substr(static_cast<std::size_t>(stop - text.data()));
@@ -32,14 +33,21 @@ std::optional<double> driftFrom(std::string_view text, std::string_view rest) {
     return value;
 }
 
+std::string ppmText(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", value);
+    return text;
+}
+
 }  // namespace
 
 std::string formatDriftFile(const DriftFileValues& values) {
     std::vector<OptionEntry> entries{{kKeepTimeTag, values.keepTime ? "True" : "False"}};
     if (values.driftPpm) {
-        char value[32];
-        std::snprintf(value, sizeof value, "%.4f", *values.driftPpm);
-        entries.push_back({kDriftTag, value});
+        entries.push_back({kDriftTag, ppmText(*values.driftPpm)});
+    }
+    if (values.foundRatePpm) {
+        entries.push_back({kFoundRateTag, ppmText(*values.foundRatePpm)});
     }
     return formatOptionFile(kRoot, entries);
 }
@@ -56,6 +64,8 @@ DriftFileValues parseDriftFile(std::string_view bytes) {
             values.keepTime = value == "True";
         } else if (tag == kDriftTag) {
             drift = driftFrom(value, "");
+        } else if (tag == kFoundRateTag) {
+            values.foundRatePpm = driftFrom(value, "", KeepingEngine::kLimitPpm);
         } else if (tag == kEstimateTag) {
             if (const std::optional<double> estimate = driftFrom(value, " ppm over ")) {
                 newestEstimate = estimate;

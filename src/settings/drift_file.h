@@ -7,10 +7,13 @@
 namespace quorvane {
 
 // What QuorvaneDrift.XML keeps: the option, and the clock's drift last measured (ppm, positive
-// when it gains), used only as the starting point at the next start.
+// when it gains), used only as the starting point at the next start. While the program steers
+// the rate it also keeps the rate it found in force before its first trim: a start that finds
+// it there knows the rate in force was left by a copy that ended without letting go.
 struct DriftFileValues {
     bool keepTime = false;
     std::optional<double> driftPpm;
+    std::optional<double> foundRatePpm = std::nullopt;
 
     friend bool operator==(const DriftFileValues&, const DriftFileValues&) = default;
 };

@@ -17,9 +17,11 @@ void Form1::LoadDriftFile() {
         values = {};
     }
     KeepTimeBetweenSettings.setChecked(values.keepTime);
-    const ClockDiscipline state = clock_.discipline();
-    Keeping.start(monoSeconds(clock_.monotonicNow()), values.driftPpm.value_or(0),
-                  state.known ? state.frequencyPpm : 0);
+    // A rate found by a copy that ended without letting go is the one to go back to; else the
+    // one in force now. Either way the rate in force is only the estimate's starting trim.
+    const double inForce = rateInForce(*this);
+    KeepingFoundRatePpm = values.foundRatePpm.value_or(inForce);
+    Keeping.start(monoSeconds(clock_.monotonicNow()), values.driftPpm, inForce);
     if (values.keepTime) {
         startKeeping(*this, false);
     }
@@ -28,8 +30,10 @@ void Form1::LoadDriftFile() {
 
 std::string Form1::SaveDriftFile() {
     try {
-        files_.replaceWhole(driftFilePath(), formatDriftFile({KeepTimeBetweenSettings.checked(),
-                                                              Keeping.driftPpm()}));
+        files_.replaceWhole(
+            driftFilePath(),
+            formatDriftFile({KeepTimeBetweenSettings.checked(), Keeping.knownDriftPpm(),
+                             KeepingTrimmed ? KeepingFoundRatePpm : std::nullopt}));
     } catch (const std::exception& error) {
         logEvent(std::string("Could not save ") + kDriftFileName + ": " + error.what());
         return error.what();

@@ -19,8 +19,8 @@ class FakeSerialPort : public SerialPort {
 public:
     std::vector<int> ports;
     std::map<int, std::string> devices;
-    bool listFails = false;       // portList throws
-    std::string failOn;           // an operation name ("setPortOpen", "setFlowControl") that throws
+    bool listFails = false;  // portList throws
+    std::string failOn;      // an operation name ("setPortOpen", "setFlowControl") that throws
     std::string failText = "The port could not be opened";
     bool open = false;
     std::vector<std::string> calls;
@@ -64,7 +64,7 @@ public:
     Picture icon = 0;
     std::string toolTip;
     int adds = 0, removes = 0, setIcons = 0;
-    std::vector<std::string> toolTips;  // every write, in order
+    std::vector<std::string> toolTips;                         // every write, in order
     std::vector<std::pair<std::string, WindowHandle>> popups;  // menu name, owner
 
     void add(Picture picture, const std::string& tip) override;
@@ -125,6 +125,9 @@ public:
     // The time spent suspended, as the system counts it; nullopt: not told.
     std::optional<std::chrono::milliseconds> suspended;
     std::optional<std::chrono::milliseconds> suspendedTime() override { return suspended; }
+    // Another running copy holds the lock for keeping time.
+    bool rateLockHeldElsewhere = false;
+    bool holdRateLock() override { return !rateLockHeldElsewhere; }
 
     // Moves both clocks on together.
     void advance(std::chrono::milliseconds step);

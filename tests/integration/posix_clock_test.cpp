@@ -1,18 +1,22 @@
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <sstream>
+#include <vector>
 
+#include "platform/posix/exit_signals.h"
 #include "platform/posix/posix_clock.h"
 
 namespace quorvane::testing {
@@ -210,6 +214,50 @@ TEST(PosixClock, TrimmingTheRateWithoutTheRightIsRefusedAndChangesNothing) {
               "NotPermitted: Operation not permitted");
     EXPECT_EQ(clock.discipline().frequencyPpm, before.frequencyPpm);
     EXPECT_EQ(withoutTheRight(self, trim), "refused: not in a child process");
+}
+
+TEST(PosixClock, OneCopyPerComputerHoldsTheRateLockAndACrashedOneHoldsNothing) {
+    char folder[] = "/tmp/quorvane-lock-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::vector<std::string> files = {"/nonexistent-folder/keeping.lock",
+                                            std::string(folder) + "/keeping.lock"};
+    {
+        PosixClock first(files), second(files);
+        EXPECT_TRUE(first.holdRateLock());
+        EXPECT_TRUE(first.holdRateLock());  // held, and kept
+        EXPECT_FALSE(second.holdRateLock());
+    }
+    // A copy that takes the lock and is killed leaves it free.
+    EXPECT_EQ(inChild([&] {
+                  PosixClock crashing(files);
+                  if (crashing.holdRateLock()) {
+                      raise(SIGKILL);
+                  }
+                  return std::string("not held");
+              }),
+              "");
+    PosixClock next(files);
+    EXPECT_TRUE(next.holdRateLock());
+    struct stat lock {};
+    ASSERT_EQ(stat(files[1].c_str(), &lock), 0);
+    EXPECT_EQ(lock.st_mode & 0777, 0644u);  // any user's copy can open it to lock
+    unlink(files[1].c_str());
+    rmdir(folder);
+}
+
+TEST(ExitSignals, EndTheProgramThroughItsOwnSequenceNotInTheHandler) {
+    // In a child: the handlers stay there. Each signal leaves the process running and is handed
+    // over, by name, through the pipe.
+    EXPECT_EQ(inChild([] {
+                  const int pipe = watchExitSignals();
+                  std::string seen = takeExitSignal(pipe) + "|";
+                  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+                      raise(signal);
+                      seen += takeExitSignal(pipe) + "|";
+                  }
+                  return seen;
+              }),
+              "|SIGTERM|SIGHUP|SIGINT|");
 }
 
 }  // namespace

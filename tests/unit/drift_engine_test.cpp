@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "keeping/keeping_engine.h"
+#include "keeping/keeping_text.h"
 
 namespace quorvane::testing {
 namespace {
@@ -126,6 +127,23 @@ TEST(KeepingEngine, HoldsTheRateWhileTheFixIsLostAndMeasuresAgainAfter) {
     EXPECT_TRUE(clock.saw(KeepingEvent::Resumed));
     EXPECT_TRUE(clock.engine.keeping());
     EXPECT_EQ(clock.settings, 0);
+}
+
+TEST(KeepingText, SaysWhatTheDriftsSignMeans) {
+    EXPECT_EQ(driftText(12.34), "gains 12.3 ppm");
+    EXPECT_EQ(driftText(-5), "loses 5.0 ppm");
+    KeepingEngine engine;
+    engine.start(0, -12.3, 12.3);
+    KeepingAction paused;
+    paused.event = KeepingEvent::Paused;
+    EXPECT_EQ(keepingEventText(paused, engine),
+              "Keeping time paused: no valid fix. Until fixes return, the clock's rate stays "
+              "trimmed by +12.3 ppm for its drift (it loses 12.3 ppm)");
+    EXPECT_EQ(keepingStateText(engine, false, ""),
+              "Keeping time: measuring; the clock loses 12.3 ppm");
+    engine.start(0, std::nullopt, 0);
+    EXPECT_EQ(keepingStateText(engine, false, ""),
+              "Keeping time: measuring; its drift not known yet");
 }
 
 }  // namespace

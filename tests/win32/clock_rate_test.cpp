@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/win32_clock.h"
@@ -82,6 +83,28 @@ TEST(Win32ClockRate, ScalesEachTicksIncrementByTheTrimAndRefusesWithoutThePrivil
         EXPECT_EQ(state.unsynchronised, c.unsynchronised) << c.serviceRunning;
         EXPECT_NEAR(state.frequencyPpm, c.frequencyPpm, 1e-9) << c.adjustment;
     }
+}
+
+TEST(Win32ClockRate, OneCopyHoldsTheRateLockAndACopyThatEndedHoldsNothing) {
+    const std::wstring name =
+        L"Local\\QuorvaneKeepingTimeTest" + std::to_wstring(GetCurrentProcessId());
+    // A mutex is owned by a thread: threads stand in for the other copies. This one ends holding
+    // it, as a crashed copy would.
+    Win32Clock* crashed = nullptr;
+    std::thread([&] {
+        crashed = new Win32Clock(ClockSetterCalls{}, name);
+        EXPECT_TRUE(crashed->holdRateLock());
+    }).join();
+    Win32Clock clock(ClockSetterCalls{}, name);
+    EXPECT_TRUE(clock.holdRateLock());
+    EXPECT_TRUE(clock.holdRateLock());  // held, and kept
+    bool otherHeld = true;
+    std::thread([&] {
+        Win32Clock other(ClockSetterCalls{}, name);
+        otherHeld = other.holdRateLock();
+    }).join();
+    EXPECT_FALSE(otherHeld);
+    delete crashed;
 }
 
 }  // namespace

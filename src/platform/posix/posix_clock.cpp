@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <utility>
 
 #include <sys/timex.h>
 
@@ -44,6 +45,13 @@ std::int32_t minutesWest(long secondsEast) {
 }
 
 }  // namespace
+
+PosixClock::PosixClock(std::vector<std::string> rateLockFiles)
+    : rateLock_(std::move(rateLockFiles)) {}
+
+bool PosixClock::holdRateLock() {
+    return rateLock_.hold();
+}
 
 DateTime PosixClock::localNow() {
     timespec now{};
@@ -149,7 +157,8 @@ ClockSetResult PosixClock::setFrequencyPpm(double ppm) {
 
 std::optional<std::chrono::milliseconds> PosixClock::suspendedTime() {
     timespec boot{}, monotonic{};
-    if (clock_gettime(CLOCK_BOOTTIME, &boot) != 0 || clock_gettime(CLOCK_MONOTONIC, &monotonic) != 0) {
+    if (clock_gettime(CLOCK_BOOTTIME, &boot) != 0 ||
+        clock_gettime(CLOCK_MONOTONIC, &monotonic) != 0) {
         return std::nullopt;
     }
     const auto since = [](const timespec& t) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+
+#include "platform/posix/computer_lock.h"
 #include "platform/system_clock.h"
 
 namespace quorvane {
@@ -7,7 +10,10 @@ namespace quorvane {
 // The computer's clock and time zone through the C library and clock_settime.
 class PosixClock : public SystemClock {
 public:
-    PosixClock() = default;
+    // The lock for keeping time is a file that every user can lock: the first of these whose
+    // folder exists.
+    explicit PosixClock(std::vector<std::string> rateLockFiles = {"/run/lock/quorvane-keeping.lock",
+                                                                  "/tmp/quorvane-keeping.lock"});
 
     DateTime localNow() override;
     MonoTime monotonicNow() override;
@@ -22,6 +28,11 @@ public:
     ClockSetResult setFrequencyPpm(double ppm) override;
     // CLOCK_BOOTTIME minus CLOCK_MONOTONIC.
     std::optional<std::chrono::milliseconds> suspendedTime() override;
+    // flock on the lock file, which the kernel drops when the process ends.
+    bool holdRateLock() override;
+
+private:
+    ComputerLock rateLock_;
 };
 
 }  // namespace quorvane

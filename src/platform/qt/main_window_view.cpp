@@ -74,6 +74,17 @@ bool MainWindowView::nativeEvent(const QByteArray& eventType, void* message, qin
         live()) {
         form_.Form_PowerResume();
     }
+    // Windows may end the process as soon as the end of the session is answered: the rate is
+    // let go of at the question, and taken up again if the session goes on.
+    if (native->message == WM_QUERYENDSESSION && live()) {
+        form_.Form_SessionEnding();
+    } else if (native->message == WM_ENDSESSION && live()) {
+        if (native->wParam != FALSE) {
+            form_.Form_QueryUnload();
+        } else {
+            form_.Form_SessionGoesOn();
+        }
+    }
     return QMainWindow::nativeEvent(eventType, message, result);
 }
 #endif

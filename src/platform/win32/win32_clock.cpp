@@ -129,7 +129,32 @@ ClockSetterCalls systemClockSetterCalls() {
     return {enablePrivilege, setSystemTime, timeAdjustment, setTimeAdjustment, timeServiceRunning};
 }
 
-Win32Clock::Win32Clock(ClockSetterCalls calls) : calls_(std::move(calls)) {}
+Win32Clock::Win32Clock(ClockSetterCalls calls, std::wstring rateLockName)
+    : calls_(std::move(calls)), rateLockName_(std::move(rateLockName)) {}
+
+Win32Clock::~Win32Clock() {
+    if (rateLock_ != nullptr) {
+        ReleaseMutex(rateLock_);
+        CloseHandle(rateLock_);
+    }
+}
+
+bool Win32Clock::holdRateLock() {
+    if (rateLock_ != nullptr) {
+        return true;
+    }
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, rateLockName_.c_str());
+    if (mutex == nullptr) {
+        return false;
+    }
+    const DWORD got = WaitForSingleObject(mutex, 0);
+    if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return false;
+    }
+    rateLock_ = mutex;
+    return true;
+}
 
 DateTime Win32Clock::localNow() {
     SYSTEMTIME now{};

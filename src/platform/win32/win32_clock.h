@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/system_clock.h"
 
@@ -38,7 +39,12 @@ ClockSetterCalls systemClockSetterCalls();
 // The computer's clock and time zone through the Windows API.
 class Win32Clock : public SystemClock {
 public:
-    explicit Win32Clock(ClockSetterCalls calls = systemClockSetterCalls());
+    // rateLockName: the named mutex, for all sessions, that one copy holds while keeping time.
+    explicit Win32Clock(ClockSetterCalls calls = systemClockSetterCalls(),
+                        std::wstring rateLockName = L"Global\\QuorvaneKeepingTime");
+    ~Win32Clock() override;
+    Win32Clock(const Win32Clock&) = delete;
+    Win32Clock& operator=(const Win32Clock&) = delete;
 
     // GetLocalTime, to the millisecond.
     DateTime localNow() override;
@@ -55,9 +61,14 @@ public:
     // The Windows Time service running counts as another program keeping the clock; the trim
     // in force is read from the time adjustment.
     ClockDiscipline discipline() override;
+    // Owns the named mutex; Windows frees the mutex of a process that ended (abandoned), so a
+    // crashed copy holds nothing. Call from one thread: a mutex is owned by a thread.
+    bool holdRateLock() override;
 
 private:
     ClockSetterCalls calls_;
+    std::wstring rateLockName_;
+    void* rateLock_ = nullptr;  // the mutex's handle, once owned
 };
 
 }  // namespace quorvane
