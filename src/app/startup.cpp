@@ -32,6 +32,7 @@ void Form1::Form_Load() {
     LoadSaveFiles();
     LoadReceiverDelay();
     LoadDriftFile();
+    LoadTimeShareFile();
 
     BalloonTitle = kNoGpsRx;
     BalloonText.clear();

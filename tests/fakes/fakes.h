@@ -214,6 +214,34 @@ public:
     std::string pathOf(Picture picture) const;
 };
 
+// Records the samples it is given; open answers `refusal`.
+class FakeTimeShare : public TimeShare {
+public:
+    std::string unavailable;  // why this system cannot share; "" where it can
+    std::string refusal;
+    std::vector<int> opens;
+    int closes = 0;
+    bool isOpen = false;
+    std::vector<TimeShareSample> samples;
+
+    std::string unavailableReason() override { return unavailable; }
+    std::string open(int unit) override {
+        opens.push_back(unit);
+        isOpen = refusal.empty();
+        return refusal;
+    }
+    void close() override {
+        ++closes;
+        isOpen = false;
+    }
+    bool write(const TimeShareSample& sample) override {
+        if (isOpen) {
+            samples.push_back(sample);
+        }
+        return isOpen;
+    }
+};
+
 // Every fake but the serial port, for windows built on either the fake or a real port.
 struct FakesButSerial {
     FakeTrayIcon tray;
@@ -223,9 +251,10 @@ struct FakesButSerial {
     FakeTextFiles files;
     FakeDesktop desktop;
     FakeEventLog log;
+    FakeTimeShare timeShare;
 
     FormPlatform platformWith(SerialPort& serial) {
-        return FormPlatform{serial, tray, balloon, clock, random, files, desktop, log};
+        return FormPlatform{serial, tray, balloon, clock, random, files, desktop, log, &timeShare};
     }
 };
 
