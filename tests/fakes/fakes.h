@@ -214,32 +214,16 @@ public:
     std::string pathOf(Picture picture) const;
 };
 
-// Records the samples it is given; open answers `refusal`.
-class FakeTimeShare : public TimeShare {
-public:
-    std::string unavailable;  // why this system cannot share; "" where it can
-    std::string refusal;
+// Records the units opened and the samples given; open answers `refusal`.
+struct FakeTimeShare : TimeShare {
+    std::string unavailable, refusal;  // why it cannot share, why open refuses; "" for none
     std::vector<int> opens;
     int closes = 0;
-    bool isOpen = false;
     std::vector<TimeShareSample> samples;
-
     std::string unavailableReason() override { return unavailable; }
-    std::string open(int unit) override {
-        opens.push_back(unit);
-        isOpen = refusal.empty();
-        return refusal;
-    }
-    void close() override {
-        ++closes;
-        isOpen = false;
-    }
-    bool write(const TimeShareSample& sample) override {
-        if (isOpen) {
-            samples.push_back(sample);
-        }
-        return isOpen;
-    }
+    std::string open(int unit) override { return opens.push_back(unit), refusal; }
+    void close() override { ++closes; }
+    bool write(const TimeShareSample& sample) override { return samples.push_back(sample), true; }
 };
 
 // Every fake but the serial port, for windows built on either the fake or a real port.
