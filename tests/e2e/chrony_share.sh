@@ -31,23 +31,23 @@ done
 trap 'cleanup; ipcrm -M "$key" 2>/dev/null' EXIT
 
 make_work_folder
-write_settings Com200
-printf '%s\r\n' '<?xml version="1.0" standalone="no"?>' \
-    '<RECEIVER_DELAY_MS>250</RECEIVER_DELAY_MS>' >"$work/QuorvaneReceiver.XML"
-printf '%s\r\n' '<?xml version="1.0" standalone="no"?>' ' <CHRONY>' \
-    '   <SHARE_TIME>True</SHARE_TIME>' "   <SHM_UNIT>$unit</SHM_UNIT>" ' </CHRONY>' \
-    >"$work/QuorvaneChrony.XML"
+printf '<RECEIVER_DELAY_MS>250</RECEIVER_DELAY_MS>\r\n' >"$work/QuorvaneReceiver.XML"
+printf ' <CHRONY>\r\n<SHARE_TIME>True</SHARE_TIME>\r\n<SHM_UNIT>%s</SHM_UNIT>\r\n </CHRONY>\r\n' \
+    "$unit" >"$work/QuorvaneChrony.XML"
 mkdir "$work/ports" "$work/home"
 chmod 755 "$work" && chown -R "$user" "$work"
 run_as_user() {  # log, then the command
-    local log=$1
-    shift
-    (cd "$work" && exec "${no_clock[@]}" "${as_user[@]}" env HOME="$work/home" "$@") \
-        >"$work/$log" 2>&1 &
+    (cd "$work" && exec "${no_clock[@]}" "${as_user[@]}" env HOME="$work/home" "${@:2}") \
+        >"$work/$1" 2>&1 &
     pids+=($!)
 }
-run_as_user sim.log "$bin/nmea-sim" --port 200 --ports-dir "$work/ports" --delay-ms 300
-wait_for 10 test -e "$work/ports/Com200" || fail "no simulator port: $(cat "$work/sim.log")"
+for com in 200 201 202 203 204; do
+    run_as_user sim$com.log "$bin/nmea-sim" --port $com --ports-dir "$work/ports" --delay-ms 300
+    wait_for 10 test -e "$work/ports/Com$com" || fail "no simulator port: $(cat "$work/sim$com.log")"
+    # A lock that another user left on the pseudo-terminal would keep the program out of it.
+    [ -e "/run/lock/LCK..$(readlink "$work/ports/Com$com" | cut -d/ -f3- | tr / _)" ] || break
+done
+write_settings "Com$com" && chown "$user" "$work/Quorvane.XML"
 run_as_user program.log env QT_QPA_PLATFORM=offscreen ./quorvane
 segment() { ipcs -m | grep -i "^$key "; }
 wait_for 15 segment >/dev/null || fail "no segment $key: $(cat "$work/Quorvane.log")"
@@ -71,7 +71,7 @@ start_chronyd server "refclock SHM $unit refid GPS poll 2 precision 1e-3" "port 
 start_chronyd client "server 127.0.0.1 port $port iburst minpoll -4 maxpoll -4" "port 0"
 
 # The refclock reachable, with a sample: mode,state,name,stratum,poll,reach,last rx,offsets...
-gps() { ask server sources | awk -F, '$3 == "GPS" && $6 != 0 && $7 != 4294967295'; }
+gps() { ask server sources | awk -F, '$3 == "GPS" && $6 != 0 && $7 != 4294967295' | grep .; }
 wait_for 60 gps >/dev/null || fail "GPS never reachable: $(ask server sources) $(cat "$work/server.log")"
 sleep 12 # a few samples more
 # chronyd without the right to steer keeps its correction to itself (tracking's 5th field,
