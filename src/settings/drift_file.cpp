@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "keeping/keeping_engine.h"
-#include "settings/settings_reader.h"
+#include "settings/option_file.h"
 
 namespace quorvane {
 
@@ -32,29 +32,26 @@ std::optional<double> driftFrom(std::string_view text, std::string_view rest) {
     return value;
 }
 
-std::string entry(const char* tag, const std::string& value) {
-    return std::string("   <") + tag + ">" + value + "</" + tag + ">\r\n";
-}
-
 }  // namespace
 
 std::string formatDriftFile(const DriftFileValues& values) {
-    std::string text = "<?xml version=\"1.0\" standalone=\"no\"?>\r\n";
-    text += std::string(" <") + kRoot + ">\r\n";
-    text += entry(kKeepTimeTag, values.keepTime ? "True" : "False");
+    std::vector<OptionEntry> entries{{kKeepTimeTag, values.keepTime ? "True" : "False"}};
     if (values.driftPpm) {
         char value[32];
         std::snprintf(value, sizeof value, "%.4f", *values.driftPpm);
-        text += entry(kDriftTag, value);
+        entries.push_back({kDriftTag, value});
     }
-    text += std::string(" </") + kRoot + ">\r\n";
-    return text;
+    return formatOptionFile(kRoot, entries);
 }
 
 DriftFileValues parseDriftFile(std::string_view bytes) {
+    const auto entries = parseOptionFile(kRoot, bytes);
+    if (!entries) {
+        return {};
+    }
     DriftFileValues values;
     std::optional<double> drift, newestEstimate;
-    readSettingsEntries(bytes, [&](std::string_view tag, const std::string& value) {
+    for (const auto& [tag, value] : *entries) {
         if (tag == kKeepTimeTag) {
             values.keepTime = value == "True";
         } else if (tag == kDriftTag) {
@@ -64,11 +61,6 @@ DriftFileValues parseDriftFile(std::string_view bytes) {
                 newestEstimate = estimate;
             }
         }
-    });
-    // A file cut short by a failed write lacks its last line: trust none of it.
-    const std::string closing = std::string(" </") + kRoot + ">";
-    if (bytes.find(closing) == std::string_view::npos) {
-        return {};
     }
     values.driftPpm = drift ? drift : newestEstimate;
     return values;
