@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "settings/settings_reader.h"
+#include "settings/option_file.h"
 
 namespace quorvane {
 
@@ -18,32 +18,22 @@ std::string filePath(Form1& form) {
     return joinPath(form.files().programFolder(), kTimeShareFileName);
 }
 
-std::string formatFile(bool on, int unit) {
-    return std::string("<?xml version=\"1.0\" standalone=\"no\"?>\r\n <") + kRoot + ">\r\n   <" +
-           kShareTag + ">" + (on ? "True" : "False") + "</" + kShareTag + ">\r\n   <" + kUnitTag +
-           ">" + std::to_string(unit) + "</" + kUnitTag + ">\r\n </" + kRoot + ">\r\n";
-}
-
 }  // namespace
 
 void loadTimeShareFile(Form1& form) {
     bool on = false;
     int unit = kDefaultTimeShareUnit;
     try {
-        const std::string bytes = form.files().readAll(filePath(form));
-        // A file cut short by a failed write is not to be trusted.
-        if (bytes.find(std::string(" </") + kRoot + ">") != std::string::npos) {
-            readSettingsEntries(bytes, [&](std::string_view tag, const std::string& value) {
-                int number = -1;
-                if (tag == kShareTag) {
-                    on = value == "True";
-                } else if (tag == kUnitTag &&
-                           std::from_chars(value.data(), value.data() + value.size(), number).ptr ==
-                               value.data() + value.size() &&
-                           number >= 0 && number <= kLargestUnit) {
-                    unit = number;
-                }
-            });
+        for (const OptionEntry& entry : parseOptionFile(kRoot, form.files().readAll(filePath(form)))
+                                            .value_or(std::vector<OptionEntry>{})) {
+            const std::string& v = entry.value;
+            int number = -1;
+            on = entry.tag == kShareTag ? v == "True" : on;
+            if (entry.tag == kUnitTag &&
+                std::from_chars(v.data(), v.data() + v.size(), number).ptr == v.data() + v.size() &&
+                number >= 0 && number <= kLargestUnit) {
+                unit = number;
+            }
         }
     } catch (const std::exception&) {
         on = false;  // missing or unreadable: the defaults, without a word
@@ -55,7 +45,10 @@ void loadTimeShareFile(Form1& form) {
 bool toggleTimeShareFile(Form1& form) {
     const bool on = !form.ShareTimeWithChrony.checked();
     try {
-        form.files().replaceWhole(filePath(form), formatFile(on, form.TimeShareUnit));
+        form.files().replaceWhole(
+            filePath(form),
+            formatOptionFile(kRoot, {{kShareTag, on ? "True" : "False"},
+                                     {kUnitTag, std::to_string(form.TimeShareUnit)}}));
     } catch (const std::exception& error) {
         const std::string text = std::string("Quorvane could not save ") + kTimeShareFileName +
                                  ", so \"Share Time with chrony\" stays " + (on ? "off" : "on") +
