@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
 # The program shares the simulator's time with a chronyd (-x) through an NTP shared-memory segment;
-# a second one asks it over NTP. KEEP_RUNNING=SECONDS prints chrony's statistics after as long.
+# a second one asks it over NTP. KEEP_RUNNING=SECONDS: chrony's statistics after so long, and logs.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
 command -v chronyd >/dev/null && command -v chronyc >/dev/null || { [ "${CI:-}" = true ] &&
     fail "chrony is not installed (setup-debian.sh installs it)" || skip "chrony is not installed"; }
-# As root (CI) the program runs as an ordinary user, as on a station, and chronyd drops to its
-# own user after attaching the segment as root.
+# As root (CI), the program runs as an ordinary user, as on a station.
 user=$(id -un) chrony_user=$(id -un) as_user=() no_clock=()
 if [ "$(id -u)" -eq 0 ]; then
     id _chrony >/dev/null 2>&1 && chrony_user=_chrony || chrony_user=nobody
@@ -18,10 +17,8 @@ for _ in $(seq 20); do  # a unit free on this machine, away from a station's SHM
     ipcs -m | grep -qi "^$key " || break
 done
 trap 'cleanup; ipcrm -M "$key" 2>/dev/null' EXIT
-
 make_work_folder
-# Bursts 300 ms after their second and a receiver delay of 250 ms: the clock reads 50 ms ahead
-# of the corrected instants.
+# Bursts 300 ms after their second, a receiver delay of 250 ms: the clock is 50 ms ahead.
 printf '<RECEIVER_DELAY_MS>250</RECEIVER_DELAY_MS>\r\n' >"$work/QuorvaneReceiver.XML"
 printf ' <CHRONY>\r\n<SHARE_TIME>True</SHARE_TIME>\r\n<SHM_UNIT>%s</SHM_UNIT>\r\n </CHRONY>\r\n' \
     "$unit" >"$work/QuorvaneChrony.XML"
@@ -43,7 +40,6 @@ segment() { ipcs -m | grep -i "^$key "; }
 wait_for 15 segment >/dev/null || fail "no segment $key: $(cat "$work/Quorvane.log")"
 read -r _ _ owner perms _ <<<"$(segment)"
 [ "$owner" = "$user" ] && [ "$perms" = 600 ] || fail "segment $key is $owner's with rights $perms"
-
 start_chronyd() {  # name, then configuration lines; the socket's folder must be its user's alone
     local dir=$work/$1
     mkdir -m 700 "$dir" && chown "$chrony_user:$(id -g "$chrony_user")" "$dir"
@@ -55,9 +51,8 @@ start_chronyd() {  # name, then configuration lines; the socket's folder must be
 ask() { timeout 10 chronyc -n -c -h "$work/$1/sock" "${@:2}" 2>/dev/null; }
 port=$((20000 + RANDOM % 20000))
 start_chronyd server "refclock SHM $unit refid GPS poll 2 precision 1e-3" "port $port" \
-    "bindaddress 127.0.0.1" "allow 127.0.0.1"
+    "bindaddress 127.0.0.1" "allow 127.0.0.1" ${KEEP_RUNNING:+"logdir $work/server" "log refclocks statistics"}
 start_chronyd client "server 127.0.0.1 port $port iburst minpoll -4 maxpoll -4" "port 0"
-
 # mode,state,name,stratum,poll,reach,last rx,offsets: the refclock reachable, with a sample
 gps() { ask server sources | awk -F, '$3 == "GPS" && $6 != 0 && $7 != 4294967295' | grep .; }
 wait_for 60 gps >/dev/null || fail "GPS unreachable: $(ask server sources) $(cat "$work/server.log")"
@@ -68,7 +63,6 @@ offset=$(ask server tracking | awk -F, -v s="$(gps | cut -d, -f9)" '{ printf "%.
 awk -v o="$offset" 'BEGIN { exit !(o - 0.050 <= 0.005 && 0.050 - o <= 0.005) }' ||
     fail "the clock's offset from the GPS refclock is $offset s, not 0.050 s within 5 ms"
 echo "segment $key of $owner ($perms); clock's offset from the GPS refclock $offset s"
-
 # The client is served stratum 1 with the reference GPS (ntpdata's 9th and 17th fields).
 served() { ask client ntpdata 127.0.0.1 | awk -F, '$9 == 1 && $17 == "GPS"' | grep .; }
 wait_for 60 served >/dev/null || fail "the client was not served stratum 1, GPS: $(ask client ntpdata)"

@@ -29,7 +29,8 @@ TEST(ReceiverDelayMenuView, CommMenuEndsWithALineThenTheSubmenu) {
         captions << (action->isSeparator() ? QStringLiteral("---") : action->text());
     }
     EXPECT_EQ(captions, QStringList({"Port", "Baud", "Parity", "Flow", "Data Bits", "Stop", "---",
-                                     "Receiver Delay", "Keep Time Between Settings"}));
+                                     "Receiver Delay", "Share Time with chrony",
+                                     "Keep Time Between Settings"}));
 
     QMenu& delay = *view.menuFor(f.form.Menu_ReceiverDelay);
     ASSERT_EQ(delay.actions().size(), 4);
