@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/utf8-locale.bash
+source scripts/debian-mirror.bash
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64 dpkg-dev qt6-base-dev qt6-base-dev-tools)
 missing=()
@@ -60,10 +61,7 @@ mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial" "$work/apt/etc/a
 
 # A private apt configuration with the deb-src entry, so the system's apt state is untouched.
 # The keys and the archive are the system's own.
-sed -n 's/^URIs:[[:space:]]*//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null \
-    | head -n 1 > "$work/apt/mirror"
-mirror=$(cat "$work/apt/mirror")
-mirror=${mirror:-http://deb.debian.org/debian}
+mirror=$(debian_mirror /etc/apt bookworm) || exit 1
 cat > "$work/apt/etc/sources.list" <<EOF
 deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm main
 EOF

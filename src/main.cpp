@@ -23,10 +23,12 @@ int main(int argc, char** argv) {
     using namespace quorvane;
 
 #ifndef _WIN32
-    // Before Qt reads a variable or starts a thread.
-    const SecureStart secure = secureStart();
-#endif
+    // Before Qt reads a variable or its command line, or starts a thread.
+    SecureStart secure = secureStart(argc, argv);
+    QApplication app(secure.argc, secure.argv.data());
+#else
     QApplication app(argc, argv);
+#endif
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     // The program ends through its own shutdown sequence only, never because a message box was
     // closed while the window sat in the tray.

@@ -69,6 +69,7 @@ void Form1::buildMenus() {
     QUORVANE_STOP_ITEMS(QUORVANE_APPEND)
 #undef QUORVANE_APPEND
     DisplayBlank1.appendItem(DisplayBlank);
+    Menu_Comm.appendItem(AcceptAllSatelliteSystems);
     Menu_Comm.appendItem(Menu_Comm_Line);
     Menu_Comm.appendItem(Menu_ReceiverDelay);
     for (MenuItem* item : {&Menu_ReceiverDelay_Measure, &Menu_ReceiverDelay_Zero,
@@ -99,6 +100,7 @@ void Form1::wireHandlers() {
     Menu_ReceiverDelay_Measure.onClick = [this] { Menu_ReceiverDelay_Measure_Click(); };
     Menu_ReceiverDelay_Zero.onClick = [this] { Menu_ReceiverDelay_Zero_Click(); };
     Menu_ReceiverDelay_Enter.onClick = [this] { Menu_ReceiverDelay_Enter_Click(); };
+    AcceptAllSatelliteSystems.onClick = [this] { AcceptAllSatelliteSystems_Click(); };
 #define QUORVANE_WIRE(item, caption, checked) item.onClick = [this] { item##_Click(); };
     QUORVANE_LINE_SETTING_ITEMS(QUORVANE_WIRE)
 #undef QUORVANE_WIRE

@@ -52,6 +52,8 @@ struct ClockFix {
     // The burst start its line arrived with, before the decoder judged it: a start that was
     // already given to an earlier fix cannot be this one's.
     MonoTime lineBurstStart{};
+    // The reader could date the burst whose start this fix carries; else no setting uses it.
+    bool trustworthy = true;
 };
 
 // Everything the window talks to outside itself.
@@ -196,6 +198,8 @@ public:
     // Users other than the owner and group may run this copy, so the clock right it carried was
     // dropped before start; Form_Load says so.
     bool ClockRightWithdrawn = false;
+    // What Form_Load had to say when starting in the tray: told once the tray icon is up.
+    std::string StartupNotice;
     // When the last tick ran the timed steps: they run once per second of real time, however
     // the heartbeat's ticks bunch up.
     std::optional<MonoTime> LastTimedTick;
@@ -259,6 +263,18 @@ public:
     void DisplayFeet_Click();
     void DisplayMeters_Click();
 
+    // ---- Receivers that name several satellite systems (nmea/talkers.cpp) ---------------------
+    // Kept in a file of its own beside the program, QuorvaneTalkers.XML.
+    MenuItem AcceptAllSatelliteSystems{"AcceptAllSatelliteSystems", "Accept All Satellite Systems"};
+    // While it is unchecked: since when, and when last, RMC lines came under another system's
+    // talker with no $GPRMC among them; the user is told once per start.
+    std::optional<MonoTime> OtherTalkerSince;
+    MonoTime OtherTalkerLast{};
+    bool TalkerNoticeGiven = false;
+    void AcceptAllSatelliteSystems_Click();
+    // Missing or unreadable: unchecked.
+    void LoadTalkersFile();
+
     // ---- clock/ -------------------------------------------------------------------------------
     void Timer1_Timer();
     void SetComputerClock_Click();
@@ -267,6 +283,12 @@ public:
     std::optional<ClockSetting> setComputerClock(ClockSetCause cause);
     float GetTimeZoneBias();
     void ScheduleNextUpdate();
+    // A setting that met a burst the reader could not date (clock/clock_deferral.cpp): the next
+    // fix it could date completes it, the timer refuses it after 5 s. Nothing blocks meanwhile.
+    std::optional<PendingClockSet> PendingClockSetting;
+    void holdClockSetting(ClockSetCause cause);
+    void PendingClock_OnRead();
+    void PendingClock_Tick();
 
     // ---- Receiver delay: clock/receiver_delay*.cpp ----------------------------------------------
     // At the end of the Comm menu, after a dividing line.

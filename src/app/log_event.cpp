@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/form1.h"
+#include "clock/clock_notices.h"
 
 namespace quorvane {
 
@@ -15,7 +16,8 @@ void Form1::logEvent(const std::string& text) {
     char stamp[40];
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ ", t.year, t.month,
                   t.day, t.hour, t.minute, t.second, t.millisecond);
-    log_.append(stamp + text);
+    // One event, one line, whatever paragraphs its text has.
+    log_.append(stamp + oneLine(text));
 }
 
 }  // namespace quorvane

@@ -31,6 +31,7 @@ void Form1::Form_Load() {
     SettingsLoadRequested = true;
     LoadSaveFiles();
     LoadReceiverDelay();
+    LoadTalkersFile();
     LoadDriftFile();
     LoadTimeShareFile();
 
@@ -44,7 +45,12 @@ void Form1::Form_Load() {
     if (ClockRightWithdrawn) {
         const std::string text = clockRightWithdrawnMessage(files_.executablePath());
         logEvent(text);
-        desktop_.messageBox(text, kProgramTitle);
+        // A box would hold up an unattended start in the tray until someone answered it.
+        if (StartInTaskTray.checked()) {
+            StartupNotice = clockRightWithdrawnNotice();
+        } else {
+            desktop_.messageBox(text, kProgramTitle);
+        }
     }
 }
 

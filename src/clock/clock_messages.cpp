@@ -86,8 +86,15 @@ std::string earlyFixMessage(const DateTime& fix, const DateTime& earliest) {
 
 std::string clockRightWithdrawnMessage(const std::string& executable) {
     return "Other users of this computer can run this copy of Quorvane, so it will not set the "
-           "clock. Make it executable by its owner and group only: chmod 750 " +
-           shellWord(executable);
+           "clock. Make it executable by its owner and group only, with this command (put sudo "
+           "before it where the file belongs to root), then start Quorvane again:\n\nchmod 750 " +
+           shellWord(executable) +
+           "\n\nIts owner and the members of its group keep the right to set the clock with it.";
+}
+
+std::string clockRightWithdrawnNotice() {
+    return "Other users can run this copy of Quorvane, so it will not set the clock; Quorvane.log "
+           "says how to mend that.";
 }
 
 std::string notPermittedMessage([[maybe_unused]] const std::string& executable,
@@ -135,6 +142,20 @@ std::string noValidFixMessage() {
     return std::string("The GPS fix is not valid (the Track OK lamp is red).\n\n") + kNotSet;
 }
 
+std::string undatedBurstMessage() {
+    return std::string(
+               "The last GPS burst waited in the computer while Quorvane could not run, "
+               "so the time it arrived is not known.\n\n") +
+           kNotSet;
+}
+
+std::string noDatedBurstMessage(int waitedSeconds) {
+    return "For " + std::to_string(waitedSeconds) +
+           " seconds every GPS burst waited in the computer while Quorvane could not run (a "
+           "busy, swapping or paused system), so none tells the time it arrived.\n\n" +
+           kNotSet;
+}
+
 std::string signedSeconds(std::int64_t milliseconds) {
     return (milliseconds < 0 ? "-" : "+") + unsignedSeconds(milliseconds) + " s";
 }
@@ -147,6 +168,11 @@ std::string clockSetLogText(const ClockSetting& setting) {
 
 std::string clockRefusedLogText(ClockSetCause cause, const std::string& message) {
     return std::string("Clock not set (") + causeName(cause) + "): " + oneLine(message);
+}
+
+std::string clockWaitsLogText(ClockSetCause cause) {
+    return std::string("Clock setting (") + causeName(cause) +
+           ") waits for the next GPS burst: the last could not be dated";
 }
 
 std::string clockWasText(std::int64_t offsetMs) {

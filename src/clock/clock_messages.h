@@ -28,15 +28,24 @@ std::string notPermittedToTrimMessage(const std::string& executable, bool withdr
 // Said at start when the copy gave up the right because users other than its owner and group
 // may run it.
 std::string clockRightWithdrawnMessage(const std::string& executable);
+// Its one sentence for a notification; the log holds the whole text.
+std::string clockRightWithdrawnNotice();
 // Any other refusal, with the system's reason.
 std::string clockFailedMessage(const std::string& detail);
 // The fix lamp is not green when the timer comes to set the clock.
 std::string noValidFixMessage();
 
+// The newest fix came in a burst that waited while Quorvane could not run, so its arrival time
+// is unknown.
+std::string undatedBurstMessage();
+// No burst Quorvane could date came within the seconds a setting waited for one.
+std::string noDatedBurstMessage(int waitedSeconds);
+
 // The log's lines and the notice after "SET TIME". A setting's line is a list of "what: value"
 // parts, so more can be added to it.
 std::string clockSetLogText(const ClockSetting& setting);
 std::string clockRefusedLogText(ClockSetCause cause, const std::string& message);
+std::string clockWaitsLogText(ClockSetCause cause);
 // "the clock was 0.842 s slow" (or fast), for an offset set of +842 ms; "the clock was right".
 std::string clockWasText(std::int64_t offsetMs);
 // "Clock set: the clock was 0.842 s slow".

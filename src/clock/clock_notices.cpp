@@ -1,5 +1,7 @@
 #include "clock/clock_notices.h"
 
+#include "clock/clock_messages.h"
+
 namespace quorvane {
 
 void notifyUser(Form1& form, const std::string& text, std::int32_t style) {
@@ -14,6 +16,16 @@ void notifyUser(Form1& form, const std::string& text, std::int32_t style) {
 void notifyAndLog(Form1& form, const Notice& notice, std::int32_t style) {
     form.logEvent(oneLine(notice.full));
     notifyUser(form, notice.sentence, style);
+}
+
+void refuseClockSetting(Form1& form, ClockSetCause cause, const Notice& why) {
+    const Notice logged{why.sentence, clockRefusedLogText(cause, why.full)};
+    if (cause == ClockSetCause::Button) {
+        form.logEvent(logged.full);
+        form.desktop().messageBox(why.full, kProgramTitle);
+    } else {
+        notifyAndLog(form, logged, kNoticeWarning);
+    }
 }
 
 std::string oneLine(const std::string& text) {

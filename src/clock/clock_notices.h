@@ -25,6 +25,11 @@ struct Notice {
 // Logs the full text on one line, then notifies with the sentence.
 void notifyAndLog(Form1& form, const Notice& notice, std::int32_t style);
 
+// A setting of the clock refused, logged first (a box may stay up for days). Only the user who
+// pressed "SET TIME" gets a box; the timer's settings must not stop the heartbeat waiting for an
+// answer.
+void refuseClockSetting(Form1& form, ClockSetCause cause, const Notice& why);
+
 // A box's text on one line: its paragraphs and lines joined by spaces.
 std::string oneLine(const std::string& text);
 

@@ -23,4 +23,10 @@ struct ClockSetting {
     std::optional<int> receiverDelayMs;
 };
 
+// A setting waiting for a burst the reader could date, and since when.
+struct PendingClockSet {
+    ClockSetCause cause = ClockSetCause::Button;
+    MonoTime since{};
+};
+
 }  // namespace quorvane

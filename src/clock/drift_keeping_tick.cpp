@@ -39,7 +39,7 @@ void restartWhenDue(Form1& f) {
 
 void Form1::Keeping_OnRead() {
     if (!running(*this) || !LastClockFix || TimeValid.fillColor() != LampGreen ||
-        LastClockFix->burstStart == KeepingSampledBurst) {
+        LastClockFix->burstStart == KeepingSampledBurst || !LastClockFix->trustworthy) {
         return;
     }
     const ClockFix& fix = *LastClockFix;

@@ -70,8 +70,10 @@ void Form1::ReceiverDelay_OnRead() {
     }
     DelayMeasurement& m = *DelayMeasuring;
     const ClockFix& fix = *LastClockFix;
-    if (fix.burstStart == m.lastBurst) {
-        return;  // the burst already sampled, or a checksum-failed line that left the fix alone
+    if (fix.burstStart == m.lastBurst || !fix.trustworthy) {
+        // The burst already sampled, a checksum-failed line that left the fix alone, or a burst
+        // that waited while the reader could not run.
+        return;
     }
     const std::optional<std::int64_t> named = namedInstantMs(fix);
     if (!named || *named <= m.lastNamedMs) {

@@ -63,16 +63,8 @@ void Form1::SetComputerClock_Click() {
 }
 
 std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
-    // The log first: a box may stay up for days. Only the user who pressed "SET TIME" gets a
-    // box; the timer's settings must not stop the heartbeat waiting for an answer.
     const auto refuse = [&](const Notice& why) -> std::optional<ClockSetting> {
-        const Notice logged{why.sentence, clockRefusedLogText(cause, why.full)};
-        if (cause == ClockSetCause::Button) {
-            logEvent(logged.full);
-            desktop_.messageBox(why.full, kProgramTitle);
-        } else {
-            notifyAndLog(*this, logged, kNoticeWarning);
-        }
+        refuseClockSetting(*this, cause, why);
         return std::nullopt;
     };
 
@@ -83,6 +75,12 @@ std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
     if (TimeValid.fillColor() != LampGreen) {
         // Normal at a scheduled minute without a fix: logged, nobody is bothered.
         logEvent(clockRefusedLogText(cause, noValidFixMessage()));
+        return std::nullopt;
+    }
+    // A burst the reader could not date (it waited while the reader could not run) tells no
+    // arrival time: the next one it could date completes the setting.
+    if (LastClockFix && !LastClockFix->trustworthy) {
+        holdClockSetting(cause);
         return std::nullopt;
     }
 

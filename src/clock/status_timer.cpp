@@ -1,5 +1,8 @@
+#include <utility>
+
 #include "app/counters.h"
 #include "app/form1.h"
+#include "clock/clock_notices.h"
 #include "nmea/date_format.h"
 
 namespace quorvane {
@@ -151,6 +154,11 @@ void runTimedSteps(Form1& f) {
         }
     }
 
+    f.PendingClock_Tick();
+    if (f.ProgramEnded) {
+        return;
+    }
+
     if (countDown(f.StartupDelayCount, 2) && f.GpsPortName != kNoneReset) {
         f.SaveAndStartGPSPort();
         if (f.ProgramEnded) {
@@ -164,6 +172,9 @@ void runTimedSteps(Form1& f) {
         if (!f.ProgramEnded && f.StartInTaskTray.checked()) {
             f.mhide_Click();
             f.desktop().pumpEvents();
+        }
+        if (!f.ProgramEnded && !f.StartupNotice.empty()) {
+            notifyUser(f, std::exchange(f.StartupNotice, {}), kNoticeWarning);
         }
     }
 

@@ -96,9 +96,8 @@ void Form1::TimeShare_OnRead() {
     }
     const ClockFix& fix = *LastClockFix;
     TimeShareSampledBurst = fix.burstStart;
-    // A new burst start comes from the line just read: when its reader could not date the
-    // burst, chrony would be handed a wrong offset as a good one.
-    if (!RxStamps.trustworthy) {
+    // A burst its reader could not date would hand chrony a wrong offset as a good one.
+    if (!fix.trustworthy) {
         return;
     }
     const std::optional<std::int64_t> named = namedInstantMs(fix);

@@ -65,10 +65,10 @@ void Form1::MSPort1_OnGone(const std::string& reason) {
 
 void Form1::logPortLine(const std::string& text, MonoTime now) {
     const int drops = std::exchange(PortUnloggedDrops, 0);
-    logEvent(drops == 0
-                 ? text
-                 : text + " (it dropped " + std::to_string(drops) +
-                       (drops == 1 ? " more time" : " more times") + " since the last line)");
+    logEvent(drops == 0 ? text
+                        : text + "; it dropped " + std::to_string(drops) +
+                              (drops == 1 ? " more time" : " more times") +
+                              " since the last report of it");
     PortLoggedAt = now;
 }
 

@@ -18,6 +18,7 @@ void Form1::MSPort1_OnRead(const std::optional<std::string>& value, const Arriva
     RxLine = std::move(line);
     DecodeSentence();
     Keeping_OnRead();
+    PendingClock_OnRead();
     TimeShare_OnRead();
 }
 

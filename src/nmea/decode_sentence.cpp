@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -5,6 +6,7 @@
 #include "app/form1.h"
 #include "nmea/date_format.h"
 #include "nmea/sentence_paths.h"
+#include "nmea/talkers.h"
 
 namespace quorvane {
 
@@ -15,7 +17,8 @@ struct SentencePath {
     void (*decode)(Form1&, std::string_view);
 };
 
-// Exact, case-sensitive tags: only the "GP" talker for RMC and GGA.
+// Exact, case-sensitive tags: only the "GP" talker for RMC and GGA (other systems' talkers
+// only when the user accepts them, nmea/talkers.cpp).
 constexpr std::array<SentencePath, 4> kSentencePaths{{
     {"$GPRMC", nmea::decodeRmc},
     {"$GPGGA", nmea::decodeGga},
@@ -44,12 +47,14 @@ void Form1::DecodeSentence() {
 
     // A line that is none of these, or one of them cut short, only counts as reception.
     const std::string_view tag = std::string_view(RxLine).substr(0, 6);
-    for (const SentencePath& path : kSentencePaths) {
-        if (tag == path.tag) {
-            path.decode(*this, RxLine);
-            break;
-        }
+    const auto path = std::find_if(kSentencePaths.begin(), kSentencePaths.end(),
+                                   [tag](const SentencePath& known) { return tag == known.tag; });
+    if (path != kSentencePaths.end()) {
+        path->decode(*this, RxLine);
+    } else {
+        nmea::decodeOtherSystem(*this, RxLine);
     }
+    nmea::watchTalkers(*this, RxLine);
 
     TimeComputer.setText(formatDisplayDateTime(clock().localNow()));
     addToCount(RxStaleCount, -1);

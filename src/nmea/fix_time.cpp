@@ -79,7 +79,8 @@ void takeFixTime(Form1& form, std::string_view sentence, std::string_view timeFi
         return;
     }
     const MonoTime lineStart = form.RxStamps.burstStart;
-    ClockFix fix{form.FixTime, fractionMilliseconds(timeField), lineStart, lineStart};
+    ClockFix fix{form.FixTime, fractionMilliseconds(timeField), lineStart, lineStart,
+                 form.RxStamps.trustworthy};
     const std::optional<ClockFix>& held = form.LastClockFix;
     const bool sameFix = held && held->fields == fix.fields && held->fractionMs == fix.fractionMs;
     if (held && held->lineBurstStart == lineStart) {
@@ -88,12 +89,14 @@ void takeFixTime(Form1& form, std::string_view sentence, std::string_view timeFi
         // start belongs to the burst a second earlier: taken as this fix's, it would set the
         // clock a second ahead. The line's own first byte can only set it behind.
         fix.burstStart = sameFix ? held->burstStart : form.RxStamps.firstByte;
+        fix.trustworthy = sameFix ? held->trustworthy : fix.trustworthy;
     } else if (sameFix && held->burstStart <= lineStart &&
                lineStart - held->burstStart < kFixCycle) {
         // A second line with the same fix in the same cycle keeps the first one's stamp: on a
         // line that never rests each line is stamped at its own first byte, and the earlier is
         // nearer the fix's second.
         fix.burstStart = held->burstStart;
+        fix.trustworthy = held->trustworthy;
     }
     form.LastClockFix = fix;
 }

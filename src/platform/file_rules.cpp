@@ -31,13 +31,13 @@ std::optional<std::uint32_t> temporaryOwner(std::string_view name, std::string_v
     return pid;
 }
 
-FileError fileTooLarge(const std::string& path) {
-    return FileError(kFileTooLargeNumber, "Cannot read " + path + ": larger than " +
+UnfitFile fileTooLarge(const std::string& path) {
+    return UnfitFile(kFileTooLargeNumber, "Cannot read " + path + ": larger than " +
                                               std::to_string(kLargestReadableFile >> 20) + " MiB");
 }
 
-FileError notAnOrdinaryFile(const std::string& path, const char* doing) {
-    return FileError(75, std::string(doing) + " " + path + ": not an ordinary file");
+UnfitFile notAnOrdinaryFile(const std::string& path, const char* doing) {
+    return UnfitFile(75, std::string(doing) + " " + path + ": not an ordinary file");
 }
 
 }  // namespace quorvane

@@ -27,7 +27,7 @@ constexpr int kFileTooLargeNumber = 7;
 
 // The failures for a file past that size, and for a pipe, a device or a socket where a file
 // should be (a folder keeps the system's own reason).
-FileError fileTooLarge(const std::string& path);
-FileError notAnOrdinaryFile(const std::string& path, const char* doing);
+UnfitFile fileTooLarge(const std::string& path);
+UnfitFile notAnOrdinaryFile(const std::string& path, const char* doing);
 
 }  // namespace quorvane

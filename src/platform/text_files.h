@@ -17,6 +17,13 @@ private:
     int number_;
 };
 
+// A file that is there but can never serve as a text file: too large, or not an ordinary file.
+// Unlike a refusal or a fault, which may pass, trying again will not help.
+class UnfitFile : public FileError {
+public:
+    using FileError::FileError;
+};
+
 class TextFiles {
 public:
     virtual ~TextFiles() = default;
@@ -26,7 +33,7 @@ public:
     // The running executable's own path, whatever it was renamed to or started through.
     virtual std::string executablePath() = 0;
     // The whole file as bytes: an ordinary file only, of at most kLargestReadableFile bytes.
-    // Throws FileError.
+    // Throws FileError, UnfitFile for anything else.
     virtual std::string readAll(const std::string& path) = 0;
     // Replaces the file whole: written beside it under another name, then renamed over it, so a
     // failure leaves the previous file intact. Never replaces what this user could not write in

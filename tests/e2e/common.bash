@@ -94,6 +94,48 @@ has_sys_time() {  # $1: pid
     (((0x$eff >> 25) & 1))
 }
 
+# For the checks that a copy run with more rights than its user loads no plug-in the user names:
+# an X server, a work folder whose copy stays root's and open to everyone (an installed program
+# run by another user), and the plug-in $1 copied into $2, a folder of the user's own under the
+# work folder. Sets $marker, the file the plug-in leaves when it is loaded.
+prepare_user_plugin() {
+    [ -r "$1" ] || skip "$1 is not built"
+    command -v setcap >/dev/null || skip "setcap is not installed (Debian package libcap2-bin)"
+    [ "$(id -u)" -eq 0 ] || skip "giving a file a capability and running it as another user need root"
+    require_tools
+    start_x
+    make_work_folder
+    write_settings "None/Reset"
+    chown nobody "$work" "$work/Quorvane.XML"
+    mkdir -p "$work/$2" && chmod -R 1777 "$work/plugins"
+    cp "$1" "$work/$2/"
+    marker=$work/$2/loaded
+}
+
+# Runs the command after it (./quorvane, perhaps behind env) from the work folder as the user
+# "nobody", without CAP_SYS_TIME whatever the file grants. Sets $app.
+start_as_nobody() {
+    (cd "$work" && exec setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups \
+        --inh-caps=-sys_time --bounding-set=-sys_time "$@") >"$work/program.log" 2>&1 &
+    app=$!
+    pids+=("$app")
+}
+
+# Gives the work copy a capability other than the clock's (binding low ports), as an installed
+# copy would carry the clock's, and skips where the file system keeps none.
+grant_file_capability() {
+    setcap cap_net_bind_service+ep "$work/quorvane" 2>/dev/null ||
+        skip "this file system keeps no file capabilities (setcap failed)"
+}
+
+# Skips unless the running program $1 holds that capability: file capabilities take no effect
+# on a nosuid mount or under no_new_privs.
+require_file_capability_in() {
+    local prm
+    prm=$(awk '/^CapPrm:/ {print $2}' "/proc/$1/status")
+    (((0x$prm >> 10) & 1)) || skip "file capabilities take no effect here (nosuid or no_new_privs)"
+}
+
 # Starts the program from the work folder without CAP_SYS_TIME (CI runs as root, and root could
 # set the clock); fails if the running program still holds it. Sets $app.
 start_program() {

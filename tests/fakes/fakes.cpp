@@ -175,6 +175,9 @@ float FakeRandom::next() {
 
 std::string FakeTextFiles::readAll(const std::string& path) {
     ++reads;
+    if (readFails && readUnfit) {
+        throw UnfitFile(*readFails, "not fit to read");
+    }
     if (readFails) {
         throw FileError(*readFails, "read refused");
     }

@@ -148,6 +148,7 @@ public:
     std::string executable;  // empty: "quorvane" in the folder
     std::map<std::string, std::string> files;
     std::optional<int> readFails;   // error number readAll throws
+    bool readUnfit = false;         // ...as a file that can never serve
     std::optional<int> writeFails;  // error number replaceWhole throws, leaving the file alone
     int reads = 0, writes = 0;
 

@@ -28,8 +28,9 @@ TEST(ReceiverDelayMenuView, CommMenuEndsWithALineThenTheSubmenu) {
     for (const QAction* action : comm) {
         captions << (action->isSeparator() ? QStringLiteral("---") : action->text());
     }
-    EXPECT_EQ(captions, QStringList({"Port", "Baud", "Parity", "Flow", "Data Bits", "Stop", "---",
-                                     "Receiver Delay", "Share Time with chrony",
+    EXPECT_EQ(captions, QStringList({"Port", "Baud", "Parity", "Flow", "Data Bits", "Stop",
+                                     "Accept All Satellite Systems", "---", "Receiver Delay",
+                                     "Share Time with chrony",
                                      "Keep Time Between Settings"}));
 
     QMenu& delay = *view.menuFor(f.form.Menu_ReceiverDelay);

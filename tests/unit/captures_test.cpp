@@ -114,5 +114,42 @@ TEST(RealCaptures, FinalDisplaysMatchTheLastSentencesOfChosenFiles) {
     }
 }
 
+// A receiver that names its fixes $GNRMC, a second per RMC, the heartbeat running: checked, a
+// valid fix that sets the clock; unchecked, after 15 s, one notice in the tray, unless $GPRMC
+// copies come as well.
+TEST(RealCaptures, AMultiSystemReceiverGivesAFixOnlyWhenItsTalkersAreAccepted) {
+    const std::string bytes = readCapture(fs::path(QUORVANE_NMEA_LOGS) / "neo-m8n.nmea");
+    const std::string told =
+        "This receiver names its fixes $GNRMC (several satellite systems). Quorvane reads them "
+        "when Comm > Accept All Satellite Systems is checked.";
+    // Checked, $GPRMC copies too, the RMC at which the user is told (0: never).
+    for (const auto& [accept, withGp, toldAt] :
+         {std::tuple{true, false, 0}, {false, true, 0}, {false, false, 16}}) {
+        FormFixture f;
+        f.load();
+        f.form.EarliestFixDate = DateTime{2015, 1, 1};
+        f.form.AcceptAllSatelliteSystems.setChecked(accept);
+        int rmc = 0, toldAtRmc = 0;
+        for (std::size_t at = 0, end; (end = bytes.find('\n', at)) != std::string::npos;
+             at = end + 1) {
+            const std::string line = bytes.substr(at, end + 1 - at);
+            if (line.compare(3, 4, "RMC,") == 0) {
+                ++rmc;
+                f.clock.advance(std::chrono::seconds(1));
+                f.form.Timer1_Timer();
+                if (withGp) {
+                    f.serial.deliver("$GP" + line.substr(3, line.find('*') - 3), {f.clock.mono});
+                }
+            }
+            f.serial.deliver(line, {f.clock.mono, f.clock.mono});
+            toldAtRmc = toldAtRmc ? toldAtRmc : (f.tray.messages.empty() ? 0 : rmc);
+        }
+        f.form.SetComputerClock_Click();
+        EXPECT_EQ(f.clock.setCalls.size(), accept ? 1u : 0u);
+        EXPECT_EQ(toldAtRmc, toldAt);
+        EXPECT_TRUE(!toldAt || (f.tray.messages.size() == 1 && f.tray.messages[0].text == told));
+    }
+}
+
 }  // namespace
 }  // namespace quorvane::testing

@@ -47,25 +47,56 @@ TEST(EventLog, AFileThatCannotBeReadOrWrittenStopsNothing) {
     files.writeFails.reset();
     files.readFails = 57;
     EXPECT_NO_THROW(log.append("after an unreadable log"));
+    files.readFails.reset();
+    log.append("readable again");
     EXPECT_NE(files.files["/program/Quorvane.log"].find("after an unreadable log"),
               std::string::npos);
 }
 
-TEST(EventLog, AnUnreadableLogIsSetAsideNeverOverwritten) {
-    // Too large, not an ordinary file, an input fault; the last cannot even be set aside.
-    for (const auto& [readFails, renameFails] : {std::pair{7, 0}, {75, 0}, {57, 0}, {75, 75}}) {
+// Nothing is ever written over. A log that can never serve is set aside, three generations
+// kept; one whose read failed in passing stays, and its lines wait for the next read.
+TEST(EventLog, OnlyALogThatCanNeverServeIsSetAside) {
+    const struct {
+        int readFails;
+        bool unfit;
+        int failingReads, renameFails;
+        const char *log, *one, *two, *three;
+        int complaints;
+    } cases[] = {
+        // Too large: the older generations move up and the oldest goes.
+        {7, true, 1, 0, "first\nsecond\nthird\n", "kept\n", "one\n", "two\n", 0},
+        // Not an ordinary file, and it cannot be moved: left alone, said once.
+        {75, true, 3, 75, "kept\n", "one\n", "two\n", "three\n", 1},
+        // Locked for one read, out of file handles for two: said once the failure lasts.
+        {70, false, 1, 0, "kept\nfirst\nsecond\nthird\n", "one\n", "two\n", "three\n", 0},
+        {67, false, 2, 0, "kept\nfirst\nsecond\nthird\n", "one\n", "two\n", "three\n", 1},
+    };
+    for (const auto& c : cases) {
         FakeTextFiles files;
-        files.files = {{"/program/Quorvane.log", "kept\n"}, {"/program/Quorvane.log.1", "old\n"}};
+        const std::string path = "/program/Quorvane.log";
+        files.files = {{path, "kept\n"},
+                       {path + ".1", "one\n"},
+                       {path + ".2", "two\n"},
+                       {path + ".3", "three\n"}};
         int complaints = 0;
-        FileEventLog log(files, "/program/Quorvane.log", [&](const std::string&) { ++complaints; });
-        files.readFails = readFails;
-        files.renameFails = renameFails ? std::optional(renameFails) : std::nullopt;
-        log.append("first");
-        EXPECT_EQ(files.files["/program/Quorvane.log.1"], renameFails ? "old\n" : "kept\n");
-        EXPECT_EQ(files.files["/program/Quorvane.log"].substr(0, 5),
-                  renameFails ? "kept\n" : "first");
-        log.append("second");
-        EXPECT_EQ(complaints, renameFails ? 1 : 0) << "said once, not at every line";
+        FileEventLog log(files, path, [&](const std::string&) { ++complaints; });
+        files.readUnfit = c.unfit;
+        files.renameFails = c.renameFails ? std::optional(c.renameFails) : std::nullopt;
+        for (int line = 0; line < 3; ++line) {
+            files.readFails = line < c.failingReads ? std::optional(c.readFails) : std::nullopt;
+            log.append(line == 0 ? "first" : line == 1 ? "second" : "third");
+        }
+        const auto text = [&](const std::string& name) {
+            std::string bytes = files.files[name];
+            std::erase(bytes, '\r');
+            return bytes;
+        };
+        EXPECT_EQ(text(path), c.log) << c.readFails;
+        EXPECT_EQ(text(path + ".1"), c.one) << c.readFails;
+        EXPECT_EQ(text(path + ".2"), c.two) << c.readFails;
+        EXPECT_EQ(text(path + ".3"), c.three) << c.readFails;
+        EXPECT_FALSE(files.files.contains(path + ".4"));
+        EXPECT_EQ(complaints, c.complaints) << c.readFails;
     }
 }
 

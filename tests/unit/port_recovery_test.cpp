@@ -130,7 +130,8 @@ TEST_F(PortRecovery, ADeviceThatDropsStraightAfterEachOpenIsTriedLessOftenAndLog
     linesAt.resize(4);
     EXPECT_EQ(linesAt, (std::vector<int>{0, 3, 93, 153}));
     EXPECT_EQ(logged()[2],
-              "Receiver back: Com3 (/dev/ttyUSB0) (it dropped 4 more times since the last line)");
+              "Receiver back: Com3 (/dev/ttyUSB0); it dropped 4 more times since the last report "
+              "of it");
     tick(80);  // it stays: the next loss is tried after 3 s again
     f.serial.goAway("Com3: gone");
     tick(3);

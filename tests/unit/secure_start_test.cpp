@@ -6,6 +6,11 @@
 #include "fakes/fakes.h"
 
 #ifndef _WIN32
+#include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
+
 #include "platform/posix/secure_start.h"
 
 namespace quorvane::testing {
@@ -58,32 +63,109 @@ TEST(SecureStart, ClockRightGoesWhereOthersMayRunAPrivilegedCopy) {
     }
 }
 
-// Said once at start, in a box and in the log, with the command that mends this copy.
+struct ProbeReport {
+    bool secure = false;
+    std::vector<std::string> arguments, environment;
+};
+
+// Runs a copy of the probe, with a capability on the file or not, as the user "nobody" (never
+// with the clock right) with Qt options on its command line and in its environment.
+ProbeReport runProbe(bool withCapability) {
+    const std::string folder = ::testing::TempDir() + "probe-" + std::to_string(getpid());
+    const std::string probe = folder + "/probe";
+    const std::string command =
+        "mkdir -p -m 755 " + folder + " && cp " + QUORVANE_SECURE_START_PROBE + " " + probe +
+        (withCapability ? " && setcap cap_net_bind_service+p " + probe : std::string()) +
+        " && cd " + folder +
+        " && setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-sys_time "
+        "--bounding-set=-sys_time env -i QT_PLUGIN_PATH=/t DISPLAY=:9 PATH=/t "
+        "ASAN_OPTIONS=detect_leaks=0 " +
+        "./probe -platformpluginpath /t -platform p 2>/dev/null; rm -rf " + folder;
+    ProbeReport report;
+    FILE* output = popen(command.c_str(), "r");
+    char line[512];
+    while (output != nullptr && std::fgets(line, sizeof line, output) != nullptr) {
+        const std::string text(line, std::strcspn(line, "\n"));
+        if (text.starts_with("secure ")) {
+            report.secure = text == "secure 1";
+        } else {
+            (text.starts_with("arg ") ? report.arguments : report.environment)
+                .push_back(text.substr(4));
+        }
+    }
+    if (output != nullptr) {
+        pclose(output);
+    }
+    return report;
+}
+
+// Started with more rights than its user, the program leaves Qt its name alone and keeps none of
+// the environment outside its list; started plainly it changes neither.
+TEST(SecureStart, AStartWithMoreRightsKeepsQtToTheNameAndTheListedVariables) {
+    if (getuid() != 0) {
+        GTEST_SKIP() << "giving a file a capability and running it as another user need root";
+    }
+    const ProbeReport plain = runProbe(false);
+    const ProbeReport raised = runProbe(true);
+    if (!raised.secure) {
+        GTEST_SKIP() << "file capabilities take no effect here (setcap, nosuid or no_new_privs)";
+    }
+    EXPECT_FALSE(plain.secure);
+    EXPECT_EQ(plain.arguments,
+              (std::vector<std::string>{"./probe", "-platformpluginpath", "/t", "-platform", "p"}));
+    EXPECT_EQ(plain.environment,
+              (std::vector<std::string>{"QT_PLUGIN_PATH=/t", "DISPLAY=:9", "PATH=/t",
+                                        "ASAN_OPTIONS=detect_leaks=0"}));
+    EXPECT_EQ(raised.arguments, std::vector<std::string>{"./probe"});
+    EXPECT_EQ(raised.environment,
+              (std::vector<std::string>{"DISPLAY=:9", std::string("PATH=") + kSecurePath}));
+}
+
+// Said once at start, in the log and with the command that mends this copy: in a box where
+// the window shows, but where it starts in the tray in a notification, so that nothing holds up
+// an unattended start.
 TEST(SecureStart, WithdrawnClockRightIsToldOnceWithTheChmodCommand) {
-    const std::string text =
-        "Other users of this computer can run this copy of Quorvane, so it will not set the "
-        "clock. Make it executable by its owner and group only: chmod 750 ";
-    for (const auto& [withdrawn, executable, word] :
-         {std::tuple{true, "/opt/q/quorvane", "/opt/q/quorvane"},
-          std::tuple{true, "/h/GPS clock/q", "'/h/GPS clock/q'"},
-          std::tuple{false, "/opt/q/quorvane", ""}}) {
+    for (const auto& [withdrawn, inTray, executable, word] :
+         {std::tuple{true, false, "/opt/q/quorvane", "/opt/q/quorvane"},
+          std::tuple{true, true, "/h/GPS clock/q", "'/h/GPS clock/q'"},
+          std::tuple{false, false, "/opt/q/quorvane", ""},
+          std::tuple{false, true, "/opt/q/quorvane", ""}}) {
         FormFixture f;
         f.files.executable = executable;
+        f.files.files[f.settingsPath()] = std::string("<STARTUP_MODE_TASK_TRAY>") +
+                                          (inTray ? "True" : "False") +
+                                          "</STARTUP_MODE_TASK_TRAY>\r\n";
         f.form.ClockRightWithdrawn = withdrawn;
         f.form.Form_Load();
-        const std::string whole = text + word;
-        const std::ptrdiff_t times = withdrawn ? 1 : 0;
+        for (int tick = 0; tick < 3; ++tick) {
+            f.clock.advance(std::chrono::seconds(1));
+            f.form.Timer1_Timer();
+        }
         const auto count = [](const auto& list, auto test) {
             return std::count_if(list.begin(), list.end(), test);
         };
-        const auto said = [&](const std::string& s) { return s.find(text) != std::string::npos; };
-        EXPECT_EQ(count(f.desktop.messages, [&](const auto& m) { return said(m.text); }), times);
+        const std::string command = std::string("chmod 750 ") + word;
+        const auto advises = [&](const std::string& s) {
+            return s.find(command) != std::string::npos && s.find("sudo") != std::string::npos &&
+                   s.find("start Quorvane again") != std::string::npos &&
+                   s.find("members of its group keep the right") != std::string::npos;
+        };
+        const std::ptrdiff_t box = withdrawn && !inTray ? 1 : 0;
+        const std::ptrdiff_t notice = withdrawn && inTray ? 1 : 0;
+        EXPECT_EQ(f.desktop.messages.size(), static_cast<std::size_t>(box));
         EXPECT_EQ(count(f.desktop.messages,
-                        [&](const auto& m) { return m.text == whole && m.title == "Quorvane"; }),
-                  times);
-        EXPECT_EQ(count(f.log.lines, said), times);
-        EXPECT_EQ(count(f.log.lines, [&](const auto& l) { return l.ends_with(" " + whole); }),
-                  times);
+                        [&](const auto& m) { return advises(m.text) && m.title == "Quorvane"; }),
+                  box);
+        EXPECT_EQ(count(f.tray.messages,
+                        [](const auto& m) {
+                            return m.text.find("will not set the clock") != std::string::npos;
+                        }),
+                  notice);
+        EXPECT_EQ(
+            count(f.log.lines,
+                  [&](const auto& l) { return advises(l) && l.find('\n') == std::string::npos; }),
+            box + notice);
+        EXPECT_EQ(f.tray.shown && !f.form.window.visible(), inTray);
     }
 }
 

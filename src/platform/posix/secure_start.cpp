@@ -1,5 +1,6 @@
 #include "platform/posix/secure_start.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string_view>
@@ -57,7 +58,7 @@ bool clockRightMustGo(bool secureExecution, bool holdsClockRight, mode_t executa
     return secureExecution && holdsClockRight && (executableMode & S_IXOTH) != 0;
 }
 
-SecureStart secureStart() {
+SecureStart secureStart(int argc, char** argv) {
     const bool secure = getauxval(AT_SECURE) != 0;
     if (secure) {
         std::vector<std::string> entries;
@@ -71,6 +72,9 @@ SecureStart secureStart() {
     // A file that cannot be examined is taken to be open to everyone.
     const mode_t mode = stat("/proc/self/exe", &file) == 0 ? file.st_mode : S_IXOTH;
     SecureStart result;
+    result.argc = secure ? std::min(argc, 1) : argc;
+    result.argv.assign(argv, argv + result.argc);
+    result.argv.push_back(nullptr);
     if (clockRightMustGo(secure, holdsClockRight(), mode)) {
         withdrawClockRight();
         result.clockRightWithdrawn = true;

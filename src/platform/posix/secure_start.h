@@ -22,12 +22,18 @@ bool clockRightMustGo(bool secureExecution, bool holdsClockRight, mode_t executa
 struct SecureStart {
     // Others may run this copy, so the clock right it carried has been dropped.
     bool clockRightWithdrawn = false;
+    // The command line Qt may read, ending in a null pointer as main's does; Qt keeps a
+    // reference to the count and may shorten both.
+    int argc = 0;
+    std::vector<char*> argv;
 };
 
-// First thing in main(), before Qt reads the environment or any thread starts (each thread
-// inherits the rights of the one that started it): trims the environment when the process runs
-// with more rights than its user, drops the clock right when clockRightMustGo, and lowers it
-// out of the effective set in any case.
-SecureStart secureStart();
+// First thing in main(), before Qt reads the environment or its command line, or any thread
+// starts (each thread inherits the rights of the one that started it). When the process runs
+// with more rights than its user it trims the environment, and gives Qt the program's name
+// alone: Qt's options load plug-ins, styles and style sheets from where they say, and the
+// program takes no arguments of its own. It drops the clock right when clockRightMustGo, and
+// lowers it out of the effective set in any case.
+SecureStart secureStart(int argc, char** argv);
 
 }  // namespace quorvane

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/file_rules.h"
@@ -79,7 +80,9 @@ std::string PosixTextFiles::readAll(const std::string& path) {
         posix::fail(errno, path, "Cannot read");
     }
     if (S_ISDIR(info.st_mode)) {
-        posix::fail(EISDIR, path, "Cannot read");
+        // With the system's own reason.
+        throw UnfitFile(fileErrorNumber(EISDIR),
+                        "Cannot read " + path + ": " + std::strerror(EISDIR));
     }
     // A pipe, a device or a socket is no settings file, and /dev/zero would never end.
     if (!S_ISREG(info.st_mode)) {

@@ -2,27 +2,7 @@
 // so a check can tell whether a program loaded a plug-in that the environment named.
 #include <QStylePlugin>
 
-#include <dlfcn.h>
-
-#include <fstream>
-#include <string>
-
-namespace {
-
-struct MarkWhenLoaded {
-    MarkWhenLoaded() {
-        Dl_info self{};
-        if (dladdr(this, &self) == 0 || self.dli_fname == nullptr) {
-            return;
-        }
-        const std::string path = self.dli_fname;
-        std::ofstream(path.substr(0, path.rfind('/') + 1) + "loaded") << "loaded\n";
-    }
-};
-
-const MarkWhenLoaded mark;
-
-}  // namespace
+#include "mark_when_loaded.h"
 
 class MarkerStylePlugin : public QStylePlugin {
     Q_OBJECT
