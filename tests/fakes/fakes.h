@@ -219,11 +219,10 @@ public:
 struct FakeTimeShare : TimeShare {
     std::string unavailable, refusal;  // why it cannot share, why open refuses; "" for none
     std::vector<int> opens;
-    int closes = 0;
     std::vector<TimeShareSample> samples;
     std::string unavailableReason() override { return unavailable; }
     std::string open(int unit) override { return opens.push_back(unit), refusal; }
-    void close() override { ++closes; }
+    void close() override {}
     bool write(const TimeShareSample& sample) override { return samples.push_back(sample), true; }
 };
 

@@ -46,11 +46,11 @@ TEST_F(ShmSegments, SamplesFollowTheCountAndValidProtocolInAPrivateSegment) {
 TEST_F(ShmSegments, SegmentsOthersCouldWriteAreRefusedSayingWhatToChange) {
     make(1, sizeof(ShmTimeSample), 0666);
     make(2, 16, 0600);
-    // Owners the test cannot make: the rule alone.
     const auto refusal = [](SegmentFacts facts, unsigned me) {
         return segmentRefusal({2, 0x4e545032}, facts, me, sizeof(ShmTimeSample));
     };
-    // Each refusal, and a part of what it tells to change ("" for none).
+    // Each refusal and a part of what it tells to change ("" for none); owners the test
+    // cannot make are put to the rule alone.
     const std::pair<std::string, std::string> cases[] = {
         {ShmTimeShare(base).open(1), ":perm=0666), remove that option. Then: Stop chrony"},
         {ShmTimeShare(base).open(2), "holds 16 bytes, not the 96"},
