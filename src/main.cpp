@@ -17,6 +17,7 @@
 #else
 #include "platform/posix/exit_signals.h"
 #include "platform/posix/secure_start.h"
+#include "platform/posix/shm_time_share.h"
 #include "platform/qt/qt_serial_port.h"
 #endif
 
@@ -62,7 +63,13 @@ int main(int argc, char** argv) {
                      });
     QtBalloon balloon;
 
-    Form1 form(FormPlatform{serial, tray, balloon, clock, random, files, desktop, log});
+#ifdef _WIN32
+    TimeShare* timeShare = nullptr;  // the option is shown disabled, with the reason
+#else
+    ShmTimeShare shmTimeShare;
+    TimeShare* timeShare = &shmTimeShare;
+#endif
+    Form1 form(FormPlatform{serial, tray, balloon, clock, random, files, desktop, log, timeShare});
 #ifndef _WIN32
     form.ClockRightWithdrawn = secure.clockRightWithdrawn;
 #endif

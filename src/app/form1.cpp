@@ -29,7 +29,8 @@ Form1::Form1(FormPlatform platform)
       random_(platform.random),
       files_(platform.files),
       desktop_(platform.desktop),
-      log_(platform.log) {
+      log_(platform.log),
+      timeShare_(platform.timeShare ? *platform.timeShare : noTimeShare_) {
     buildMenus();
     wireHandlers();
     // Item 0 of the Port array exists from the window's creation and is never removed.
@@ -78,6 +79,7 @@ void Form1::buildMenus() {
     // A line that states the delay in use; the items above it change it.
     Menu_ReceiverDelay_Using.setVisible(false);
     Menu_ReceiverDelay_Using.setEnabled(false);
+    Menu_Comm.appendItem(ShareTimeWithChrony);
     Menu_Comm.appendItem(KeepTimeBetweenSettings);
 }
 
@@ -92,6 +94,7 @@ void Form1::wireHandlers() {
     StartUpDelayEnabled.onClick = [this] { StartUpDelayEnabled_Click(); };
     Menu_NoDelay.onClick = [this] { Menu_NoDelay_Click(); };
     KeepTimeBetweenSettings.onClick = [this] { KeepTimeBetweenSettings_Click(); };
+    ShareTimeWithChrony.onClick = [this] { ShareTimeWithChrony_Click(); };
     MenuMinimize.onClick = [this] { MenuMinimize_Click(); };
     MenuExit.onClick = [this] { MenuExit_Click(); };
     Menu_ReceiverDelay_Measure.onClick = [this] { Menu_ReceiverDelay_Measure_Click(); };

@@ -25,6 +25,7 @@
 #include "platform/serial_port.h"
 #include "platform/system_clock.h"
 #include "platform/text_files.h"
+#include "platform/time_share.h"
 #include "platform/tray.h"
 
 namespace quorvane {
@@ -69,6 +70,7 @@ struct FormPlatform {
     TextFiles& files;
     Desktop& desktop;
     EventLog& log;
+    TimeShare* timeShare = nullptr;  // none: this copy cannot share time
 };
 
 class Form1 {
@@ -375,6 +377,25 @@ public:
     // Every successful setting of the clock is a known step, taken out of the estimate.
     void Keeping_AfterSetting(const ClockSetting& setting);
 
+    // ---- Sharing time with chrony: clock/time_sharing*.cpp -----------------------------------
+    // Every valid burst becomes one sample in the shared-memory segment chrony reads. chrony
+    // then keeps the clock: the timed settings and the keeping stand aside, SET TIME still works.
+    MenuItem ShareTimeWithChrony{"ShareTimeWithChrony", "Share Time with chrony"};
+    int TimeShareUnit = kDefaultTimeShareUnit;
+    // The segment is open and samples go out.
+    bool TimeShareInForce = false;
+    // Why not, though the option is on; told once per reason, tried again every half minute.
+    std::string TimeShareProblem;
+    std::int16_t TimeShareRetryTicks = 0;
+    MonoTime TimeShareSampledBurst{};
+    void ShareTimeWithChrony_Click();
+    // Start-up: the option and the unit from their file.
+    void LoadTimeShareFile();
+    // Every new burst with a valid, sound fix gives chrony one sample ...
+    void TimeShare_OnRead();
+    // ... and every tick takes the segment when due and says what is shared.
+    void TimeShare_Tick();
+
     // ---- platform, for the rooms ----------------------------------------------------------------
     SystemClock& clock() {
         return clock_;
@@ -394,6 +415,9 @@ public:
     EventLog& eventLog() {
         return log_;
     }
+    TimeShare& timeShare() {
+        return timeShare_;
+    }
 
 private:
     void buildMenus();
@@ -405,6 +429,8 @@ private:
     TextFiles& files_;
     Desktop& desktop_;
     EventLog& log_;
+    NoTimeShare noTimeShare_;
+    TimeShare& timeShare_;
 };
 
 }  // namespace quorvane

@@ -33,6 +33,7 @@ void Form1::Form_Load() {
     LoadReceiverDelay();
     LoadTalkersFile();
     LoadDriftFile();
+    LoadTimeShareFile();
 
     BalloonTitle = kNoGpsRx;
     BalloonText.clear();

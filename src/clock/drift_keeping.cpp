@@ -32,6 +32,11 @@ double monoSeconds(MonoTime t) {
 }
 
 bool otherProgramKeepsClock(Form1& f) {
+    if (f.TimeShareInForce) {  // chrony, fed by this program, keeps it
+        f.KeepingHandsOff = true;
+        f.KeepingTrimmed = false;
+        return true;
+    }
     const ClockDiscipline state = f.clock().discipline();
     const bool other = state.known && (!state.unsynchronised || state.pll);
     if (other && !f.KeepingHandsOff) {

@@ -1,5 +1,7 @@
 #include "clock/fix_instant.h"
 
+#include <chrono>
+
 namespace quorvane {
 
 namespace {
@@ -34,6 +36,19 @@ std::optional<DateTime> fixDateTime(const FixFields& f) {
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<std::int64_t> namedInstantMs(const ClockFix& fix) {
+    const std::optional<DateTime> whole = fixDateTime(fix.fields);
+    if (!whole) {
+        return std::nullopt;
+    }
+    return toEpochMilliseconds(*whole) + fix.fractionMs;
+}
+
+double utcMsAt(Form1& form, MonoTime then) {
+    const std::chrono::duration<double, std::milli> since = form.clock().monotonicNow() - then;
+    return static_cast<double>(toEpochMilliseconds(form.utcNow())) - since.count();
 }
 
 }  // namespace quorvane

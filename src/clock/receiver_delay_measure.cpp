@@ -11,15 +11,6 @@ namespace {
 // A receiver sends every second; a fix older than this means it has stopped.
 constexpr std::chrono::seconds kRecentFix{3};
 
-// The instant a fix names, fraction included, in ms since 1970.
-std::optional<std::int64_t> namedInstantMs(const ClockFix& fix) {
-    const std::optional<DateTime> whole = fixDateTime(fix.fields);
-    if (!whole) {
-        return std::nullopt;
-    }
-    return toEpochMilliseconds(*whole) + fix.fractionMs;
-}
-
 // Why no measurement can start from the fix held now; "" when one can.
 std::string startRefusal(Form1& f) {
     if (f.TimeValid.fillColor() != LampGreen || !f.LastClockFix ||
@@ -94,11 +85,7 @@ void Form1::ReceiverDelay_OnRead() {
     }
     m.lastBurst = fix.burstStart;
     m.lastNamedMs = *named;
-    // The computer's UTC when the burst's first byte came in: now, less the time since.
-    const std::chrono::duration<double, std::milli> sinceBurst =
-        clock_.monotonicNow() - fix.burstStart;
-    const auto nowMs = static_cast<double>(toEpochMilliseconds(utcNow()));
-    m.samplesMs.push_back(nowMs - sinceBurst.count() - static_cast<double>(*named));
+    m.samplesMs.push_back(utcMsAt(*this, fix.burstStart) - static_cast<double>(*named));
     desktop_.setProgress(static_cast<int>(m.samplesMs.size()),
                          delayProgressText(m.samplesMs.size()));
     ReceiverDelay_Tick();  // ends it at the last burst

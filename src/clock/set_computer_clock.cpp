@@ -77,6 +77,10 @@ std::optional<ClockSetting> Form1::setComputerClock(ClockSetCause cause) {
         return std::nullopt;
     };
 
+    if (TimeShareInForce && cause != ClockSetCause::Button) {
+        logEvent(clockRefusedLogText(cause, "chrony keeps the clock while time is shared with it"));
+        return std::nullopt;
+    }
     if (TimeValid.fillColor() != LampGreen) {
         // Normal at a scheduled minute without a fix: logged, nobody is bothered.
         logEvent(clockRefusedLogText(cause, noValidFixMessage()));

@@ -180,6 +180,7 @@ void runTimedSteps(Form1& f) {
 
     f.RetryLostPort();
     f.Keeping_Tick();
+    f.TimeShare_Tick();
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ void Form1::MSPort1_OnRead(const std::optional<std::string>& value, const Arriva
     DecodeSentence();
     Keeping_OnRead();
     PendingClock_OnRead();
+    TimeShare_OnRead();
 }
 
 }  // namespace quorvane

@@ -218,6 +218,17 @@ public:
     std::string pathOf(Picture picture) const;
 };
 
+// Records the units opened and the samples given; open answers `refusal`.
+struct FakeTimeShare : TimeShare {
+    std::string unavailable, refusal;  // why it cannot share, why open refuses; "" for none
+    std::vector<int> opens;
+    std::vector<TimeShareSample> samples;
+    std::string unavailableReason() override { return unavailable; }
+    std::string open(int unit) override { return opens.push_back(unit), refusal; }
+    void close() override {}
+    bool write(const TimeShareSample& sample) override { return samples.push_back(sample), true; }
+};
+
 // Every fake but the serial port, for windows built on either the fake or a real port.
 struct FakesButSerial {
     FakeTrayIcon tray;
@@ -227,9 +238,10 @@ struct FakesButSerial {
     FakeTextFiles files;
     FakeDesktop desktop;
     FakeEventLog log;
+    FakeTimeShare timeShare;
 
     FormPlatform platformWith(SerialPort& serial) {
-        return FormPlatform{serial, tray, balloon, clock, random, files, desktop, log};
+        return FormPlatform{serial, tray, balloon, clock, random, files, desktop, log, &timeShare};
     }
 };
 

@@ -30,6 +30,7 @@ TEST(ReceiverDelayMenuView, CommMenuEndsWithALineThenTheSubmenu) {
     }
     EXPECT_EQ(captions, QStringList({"Port", "Baud", "Parity", "Flow", "Data Bits", "Stop",
                                      "Accept All Satellite Systems", "---", "Receiver Delay",
+                                     "Share Time with chrony",
                                      "Keep Time Between Settings"}));
 
     QMenu& delay = *view.menuFor(f.form.Menu_ReceiverDelay);

@@ -19,8 +19,8 @@ TEST(Form1Model, MenuBarHoldsEveryMenuInOrderWithItsInitialMarks) {
     EXPECT_EQ(f.form.Menu_Port_Number[0].caption(), "None/Reset");
     EXPECT_EQ(f.form.Menu_Baud.items().size(), 16u);
     // The six line-setting menus, "Accept All Satellite Systems", a dividing line, "Receiver
-    // Delay", then "Keep Time Between Settings".
-    EXPECT_EQ(f.form.Menu_Comm.items().size(), 10u);
+    // Delay", "Share Time with chrony", then "Keep Time Between Settings".
+    EXPECT_EQ(f.form.Menu_Comm.items().size(), 11u);
 
     // The marks a first run starts with.
     EXPECT_TRUE(f.form.DisplayFeet.checked());

@@ -207,8 +207,8 @@ TEST(SettingsFile, AnEventDuringTheFailureBoxCanSaveWithoutRepeatingTheFailedLoa
     f.files.readFails = 57;
     f.desktop.whileMessageBoxUp = [&] { f.form.StartInTaskTray_Click(); };
     f.form.Form_Load();
-    EXPECT_EQ(f.files.reads, 4)
-        << "the settings file once, then the receiver, talkers and drift files";
+    EXPECT_EQ(f.files.reads, 5)
+        << "the settings file once, then the receiver, talkers, drift and time-sharing files";
     EXPECT_EQ(storedValue(f, "STARTUP_MODE_TASK_TRAY"), "True");
 }
 
