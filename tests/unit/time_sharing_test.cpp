@@ -8,7 +8,7 @@ namespace {
 // Sharing on unit 5 from the option file, the segment taken at the first tick; the fix valid.
 struct TimeSharing : ::testing::Test {
     void SetUp() override {
-        f.files.files["/program/QuorvaneChrony.XML"] =
+        f.files.files[joinPath(f.files.folder, "QuorvaneChrony.XML")] =
             " <CHRONY>\r\n<SHARE_TIME>True</SHARE_TIME>\r\n<SHM_UNIT>5</SHM_UNIT>\r\n </CHRONY>";
         f.load();
         f.form.EarliestFixDate = DateTime{2020, 1, 1};
