@@ -22,6 +22,9 @@ struct DriftCase {
     // The clock this far off when the program starts, and set once after start-up.
     double startOffMs = 1500;
     bool syncAfterStartup = true;
+    // A clock that starts right with no setting after start-up: its first setting is a daily one,
+    // which a short run may not reach.
+    bool startsRight() const { return !syncAfterStartup && startOffMs == 0; }
 };
 
 struct DriftRunResult {
