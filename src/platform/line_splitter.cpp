@@ -134,10 +134,13 @@ void LineSplitter::readerRan(MonoTime now) {
 // between the read and its stamp, and the back-dated start of the burst comes out late by the
 // hold-up. Every later read of the same burst tells it again, and none can tell it too early
 // while the device sends at its pace, for gaps and hold-ups only make reads later; so the
-// earliest is kept. Only over the burst's first line and its first 40 ms: a line clock a little
-// fast adds up to an early start over a long span. Never into the rest before the burst.
+// earliest is kept. Only over the burst's first line and its first 60 ms: a line clock a little
+// fast adds up to an early start over a long span (1 % fast: 0.6 ms). An adapter hands bytes
+// over at the phase of its own latency timer, up to a character after they crossed; each of its
+// reads bounds the start anew, so the span takes in three or four of them. Never into the rest
+// before the burst.
 void LineSplitter::refineBurstStart(std::size_t count, MonoTime arrival) {
-    constexpr std::chrono::milliseconds kRefineSpan{40};
+    constexpr std::chrono::milliseconds kRefineSpan{60};
     if (!refining_ || characterTime_.count() == 0) {
         return;
     }

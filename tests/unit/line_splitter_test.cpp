@@ -2,23 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "line_splitter_bursts.h"
+
 #include <random>
 
 namespace quorvane {
 namespace {
 
 using std::chrono::milliseconds;
+using testing::fullSet;
 
-const MonoTime t0 = MonoTime{} + std::chrono::hours(5);
-
-// A receiver's full set at 4800 baud: GGA, GSA, three GSV, RMC, PGRMZ, PGRMF.
-std::string fullSet() {
-    std::string burst;
-    for (const std::size_t length : {69, 57, 70, 70, 31, 68, 20, 77}) {
-        burst += "$" + std::string(length - 3, 'X') + "\r\n";
-    }
-    return burst;
-}
+const MonoTime t0 = testing::kSplitterStart;
 
 std::vector<std::string> texts(const std::vector<ReceivedLine>& lines) {
     std::vector<std::string> out;
@@ -27,7 +21,6 @@ std::vector<std::string> texts(const std::vector<ReceivedLine>& lines) {
     }
     return out;
 }
-
 TEST(LineSplitter, CutsAtTheTerminatorAndKeepsIt) {
     LineSplitter splitter;
     // CR LF split between two reads: the LF begins the next line.
@@ -266,7 +259,7 @@ TEST(LineSplitter, BackDatesTheBytesOfALateRead) {
 }
 
 // A reader held up between a read and its stamp dates the burst late; the reads after it, on
-// time, mend that while the burst's first line is still coming and within its first 40 ms.
+// time, mend that while the burst's first line is still coming and within its first 60 ms.
 TEST(LineSplitter, LaterReadsMendALateStamp) {
     struct Case {
         double speed;
@@ -278,8 +271,8 @@ TEST(LineSplitter, LaterReadsMendALateStamp) {
     for (const Case& c : {Case{38400, 10, true}, Case{4800, 1, true}, Case{115200, 40, true},
                           // The first line came whole: the fix is stamped already.
                           Case{38400, 80, false},
-                          // Beyond 40 ms of the burst.
-                          Case{4800, 30, false}}) {
+                          // Beyond 60 ms of the burst.
+                          Case{4800, 32, false}}) {
         SCOPED_TRACE(std::to_string(c.speed) + " baud, first read " + std::to_string(c.firstRead));
         LineSplitter splitter;
         splitter.setLineSpeed(c.speed);
@@ -301,163 +294,6 @@ TEST(LineSplitter, LaterReadsMendALateStamp) {
         for (const auto& line : lines) {
             EXPECT_EQ(line.stamps.burstStart, c.mended ? start : start + late) << line.text;
         }
-    }
-}
-
-// How a device hands a burst over, as reads: an adapter passes on what crossed the line
-// (byte i at start + i characters) every `size` ms, on a timer of its own; a USB receiver hands
-// the whole burst over at once in packets of `size` bytes 1 ms apart.
-struct Delivery {
-    bool usb;
-    double speed;
-    int size;
-};
-
-struct Read {
-    MonoTime at;
-    std::string bytes;
-};
-
-std::vector<Read> reads(const Delivery& d, const std::string& burst, MonoTime start) {
-    const std::chrono::nanoseconds character(static_cast<std::int64_t>(1e10 / d.speed));
-    std::vector<Read> out;
-    for (std::size_t i = 0; d.usb && i < burst.size(); i += d.size) {
-        out.push_back({start + milliseconds(i / d.size), burst.substr(i, d.size)});
-    }
-    const std::chrono::nanoseconds period = milliseconds(d.size);
-    for (std::size_t from = 0, to = 0; !d.usb && from < burst.size(); from = to) {
-        const MonoTime tick =
-            start + period * 3 / 7 + period * static_cast<std::int64_t>(out.size());
-        while (to < burst.size() && start + character * static_cast<std::int64_t>(to) <= tick) {
-            ++to;
-        }
-        out.push_back({tick, burst.substr(from, to - from)});
-    }
-    return out;
-}
-
-// Feeds bursts a second apart, the reader running every 10 ms except in [pauseFrom, pauseTo);
-// what comes in a pause is read, all at once, as it ends.
-struct Feeder {
-    LineSplitter splitter;
-    MonoTime pauseFrom{}, pauseTo{}, clock = t0;
-    std::string held;
-    std::vector<ReceivedLine> lines;
-
-    // The reader runs at `at`: its timer, or a read of `bytes`.
-    void run(MonoTime at, const std::string& bytes = "") {
-        if (at >= pauseFrom && at < pauseTo) {
-            held += bytes;
-            return;
-        }
-        for (const std::string& read : {std::exchange(held, ""), bytes}) {
-            for (auto& line : splitter.feed(read, at)) {
-                lines.push_back(std::move(line));
-            }
-        }
-        splitter.readerRan(at);
-    }
-
-    std::vector<ReceivedLine> burst(const Delivery& d, const std::string& bytes, MonoTime start) {
-        lines.clear();
-        for (const Read& read : reads(d, bytes, start)) {
-            for (; clock + milliseconds(10) < read.at; clock += milliseconds(10)) {
-                run(clock);
-            }
-            run(read.at, read.bytes);
-        }
-        for (; clock < start + milliseconds(990); clock += milliseconds(10)) {
-            run(clock);
-        }
-        return lines;
-    }
-};
-
-// A USB receiver hands its burst over far faster than the speed it was opened at: back-dating
-// by that speed set the clock up to 0.4 s ahead. The pace is learned from the reads, so every
-// delivery is dated within a character or a packet, the first burst after opening excepted.
-TEST(LineSplitter, DatesEveryDeliveryByThePaceItShows) {
-    struct Case {
-        Delivery delivery;
-        milliseconds worst;
-    };
-    const std::string burst = fullSet();
-    for (const Case& c : {Case{{true, 4800, 64}, milliseconds(1)},
-                          {{true, 9600, 64}, milliseconds(1)},
-                          {{true, 38400, 32}, milliseconds(1)},
-                          {{false, 4800, 16}, milliseconds(3)},
-                          {{false, 9600, 16}, milliseconds(2)},
-                          {{false, 38400, 16}, milliseconds(1)}}) {
-        SCOPED_TRACE((c.delivery.usb ? "USB at " : "adapter at ") +
-                     std::to_string(static_cast<int>(c.delivery.speed)));
-        Feeder run;
-        run.splitter.setLineSpeed(c.delivery.speed);
-        for (int second = 0; second < 4; ++second) {
-            const MonoTime start = t0 + std::chrono::seconds(second) + milliseconds(150);
-            const auto lines = run.burst(c.delivery, burst, start);
-            ASSERT_EQ(lines.size(), 8u);
-            for (const auto& line : lines) {
-                if (second == 0) {
-                    EXPECT_FALSE(line.stamps.trustworthy);
-                    continue;
-                }
-                EXPECT_TRUE(line.stamps.trustworthy) << second << line.text;
-                const auto error = line.stamps.burstStart - start;
-                EXPECT_LE(error, c.worst) << second;
-                EXPECT_GE(error, -c.worst) << second;
-            }
-        }
-    }
-}
-
-// A burst read as the reader resumes from a pause, or one whose reads do not fit the pace it
-// was dated by, may be dated wrong by as much as the pause: it is marked untrustworthy. A
-// pause elsewhere leaves the burst's start as good as ever.
-TEST(LineSplitter, MarksTheBurstsItCannotVouchFor) {
-    struct Case {
-        const char* what;
-        Delivery before, checked;
-        milliseconds pauseFrom, pauseTo;  // around the checked burst's start
-        bool trusted;
-    };
-    const Delivery line{false, 4800, 16}, usb{true, 4800, 64};
-    const milliseconds none(-900);
-    for (const Case& c : {
-             Case{"no pause", line, line, none, none, true},
-             Case{"line, paused over its first byte", line, line, milliseconds(-15),
-                  milliseconds(200), false},
-             Case{"USB, paused over its first byte", usb, usb, milliseconds(-100), milliseconds(3),
-                  false},
-             Case{"line, paused inside the burst", line, line, milliseconds(300), milliseconds(500),
-                  true},
-             Case{"USB, paused before the burst", usb, usb, milliseconds(-300), milliseconds(-50),
-                  true},
-             Case{"a short hold-up, under the tolerance", line, line, milliseconds(-5),
-                  milliseconds(8), true},
-             Case{"USB bytes on a line learned paced", line, usb, none, none, false},
-             Case{"paced bytes from a device learned faster", usb, line, none, none, false},
-             Case{"USB, the whole burst in one late read",
-                  usb,
-                  {true, 4800, 462},
-                  none,
-                  none,
-                  false},
-         }) {
-        SCOPED_TRACE(c.what);
-        Feeder run;
-        run.splitter.setLineSpeed(4800);
-        const std::string burst = fullSet();
-        const MonoTime start = t0 + std::chrono::seconds(3) + milliseconds(150);
-        run.pauseFrom = start + c.pauseFrom;
-        run.pauseTo = start + c.pauseTo;
-        for (int second = 0; second < 3; ++second) {
-            run.burst(c.before, burst, t0 + std::chrono::seconds(second) + milliseconds(150));
-        }
-        const auto lines = run.burst(c.checked, burst, start);
-        ASSERT_EQ(lines.size(), 8u);
-        // The fix is the burst's sixth line; the lines after the evidence carry it too.
-        EXPECT_EQ(lines[5].stamps.trustworthy, c.trusted);
-        EXPECT_EQ(lines.back().stamps.trustworthy, c.trusted);
     }
 }
 
