@@ -30,8 +30,8 @@ Summary summaryOf(const std::vector<Sample>& samples,
 constexpr double kSetShare = 0.9;
 
 double setShare(const RunResult& result) {
-    const std::size_t settings = result.samples.size() + result.before.size();
-    return result.triggers == 0 ? 1.0 : static_cast<double>(settings) / result.triggers;
+    return result.triggers == 0 ? 1.0
+                                : static_cast<double>(result.triggersSet) / result.triggers;
 }
 
 // Whether the target is met: |median| and worst within it, and enough triggers set.
@@ -41,8 +41,7 @@ bool meets(const std::optional<Target>& target, const Summary& error, const RunR
 }
 
 std::string setText(const RunResult& result) {
-    return std::to_string(result.samples.size() + result.before.size()) + " / " +
-           std::to_string(result.triggers);
+    return std::to_string(result.triggersSet) + " / " + std::to_string(result.triggers);
 }
 
 // The scenarios that measure the receiver delay, against true time, before and after.
@@ -118,8 +117,10 @@ bool printCompensationTable(std::ostream& out, const std::vector<ScenarioOutcome
                "burst delay); median signed (negative: set behind), 95% and worst of the "
                "magnitude. Uncompensated: the fix's whole second set unchanged. Stamp late: the "
                "fix's burst stamp after the burst's true start. Loop hold-up: how late the event "
-               "loop ran a 5 ms timer, at worst. Set / triggered: settings made against presses "
-               "of SET TIME (or scheduled ticks); at least 9 in 10 must set.\n";
+               "loop ran a 5 ms timer, at worst. Set / triggered: presses of SET TIME (or "
+               "scheduled ticks) that a setting followed before any refusal, against all "
+               "presses (a press while another waits for a burst joins its wait); at least 9 in "
+               "10 must set.\n";
     }
     return allMet;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <utility>
 
 #include "fakes/fakes.h"
 #include "loop_watch.h"
@@ -133,6 +134,7 @@ private:
         }
         const std::size_t before = result_.samples.size();
         result_.triggers += scheduled ? 1 : 0;
+        waiting_ += scheduled ? 1 : 0;
         form_.Timer1_Timer();
         if (scheduled && result_.samples.size() == before && !config_.stalls) {
             result_.problems.push_back("a scheduled tick set nothing");
@@ -166,6 +168,7 @@ private:
     void press() {
         const std::size_t before = result_.samples.size() + result_.before.size();
         result_.triggers += phase_ == Phase::Measuring ? 0 : 1;
+        waiting_ += phase_ == Phase::Measuring ? 0 : 1;
         if (button_ != nullptr) {
             button_->click();
         } else {
@@ -243,6 +246,7 @@ private:
             milliseconds(nanoseconds(fix->burstStart) + wallMinusMono - trueBurstStart),
             milliseconds(toEpochMilliseconds(utc) * kMillion - trueNs)};
         samples.push_back(sample);
+        result_.triggersSet += std::exchange(waiting_, 0);
         if (scenario_.target && scenario_.lineRests &&
             std::fabs(sample.stampLateMs) > kLateStampMs) {
             char text[200];
@@ -264,6 +268,9 @@ private:
     }
 
     void takeMessages(const char* during) {
+        if (!desktop_.messages.empty()) {
+            waiting_ = 0;  // a refusal: the triggers waiting did not set
+        }
         for (const auto& message : desktop_.messages) {
             result_.problems.push_back(std::string(during) + ": \"" + message.text + "\"");
         }
@@ -282,6 +289,7 @@ private:
     bool collecting_ = false;
     int ticks_ = 0;
     bool fixTrusted_ = true;
+    std::size_t waiting_ = 0;  // triggers no setting has followed yet
 
     QEventLoop loop_;
     QTimer heartbeat_;

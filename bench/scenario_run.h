@@ -19,8 +19,8 @@ struct RunConfig {
     // TIME" is then clicked on its button. Needs a QApplication.
     bool withView = true;
     // The program is stopped now and then (Stalls): a trigger may then wait for a burst the
-    // program can vouch for, so settings are counted against triggers instead of each trigger
-    // having to set at once.
+    // program can vouch for, so a trigger counts as setting when a setting follows it before any
+    // refusal, instead of having to set at once.
     bool stalls = false;
 };
 
@@ -35,6 +35,9 @@ struct RunResult {
     std::vector<std::string> problems;
     double longestLoopDelayMs = 0;  // the event loop's longest hold-up while recording
     std::size_t triggers = 0;       // presses of SET TIME or scheduled ticks while recording
+    // Triggers a setting followed before any refusal. A press while an earlier one waits for a
+    // burst joins the wait, and the setting that ends it answers both.
+    std::size_t triggersSet = 0;
 };
 
 // Runs the simulator, the window on the real serial component and the chosen trigger until
