@@ -28,6 +28,11 @@ void refuseClockSetting(Form1& form, ClockSetCause cause, const Notice& why) {
     }
 }
 
+std::string trayStatusText(const Form1& form) {
+    return std::string(kProgramTitle) +
+           (form.TimeValid.fillColor() == LampGreen ? " > " + form.TimeGPS.text() : " > NOT VALID");
+}
+
 std::string oneLine(const std::string& text) {
     std::string line;
     for (char c : text) {

@@ -30,6 +30,10 @@ void notifyAndLog(Form1& form, const Notice& notice, std::int32_t style);
 // answer.
 void refuseClockSetting(Form1& form, ClockSetCause cause, const Notice& why);
 
+// The tray tooltip's first line: the GPS time, or that the fix is not valid. Options in force
+// add a line of their own under it.
+std::string trayStatusText(const Form1& form);
+
 // A box's text on one line: its paragraphs and lines joined by spaces.
 std::string oneLine(const std::string& text);
 

@@ -7,6 +7,7 @@
 #include "clock/clock_notices.h"
 #include "keeping/keeping_text.h"
 #include "settings/drift_file.h"
+#include "settings/option_file.h"
 
 namespace quorvane {
 
@@ -147,26 +148,15 @@ void showKeepingState(Form1& f) {
                                   ? keepingStateText(f.Keeping, f.KeepingHandsOff, f.KeepingStopped)
                                   : f.KeepingAside;
     f.KeepTimeBetweenSettings.setToolTip(state);
-    const std::string status = f.TimeValid.fillColor() == LampGreen
-                                   ? std::string(kProgramTitle) + " > " + f.TimeGPS.text()
-                                   : std::string(kProgramTitle) + " > NOT VALID";
-    f.TrayIcon1.setToolTip(status + "\n" + state);
+    f.TrayIcon1.setToolTip(trayStatusText(f) + "\n" + state);
 }
 
 void Form1::KeepTimeBetweenSettings_Click() {
-    const bool on = !KeepTimeBetweenSettings.checked();
-    KeepTimeBetweenSettings.setChecked(on);
-    if (const std::string failure = SaveDriftFile(); !failure.empty()) {
-        // The check mark shows what the next start will find.
-        KeepTimeBetweenSettings.setChecked(!on);
-        const std::string text = std::string("Quorvane could not save ") + kDriftFileName +
-                                 ", so \"Keep Time Between Settings\" stays " +
-                                 (on ? "off" : "on") + ".\n\n(" + failure + ")";
-        logEvent(text);
-        desktop_.messageBox(text, kProgramTitle);
+    if (!toggleSavedOption(*this, KeepTimeBetweenSettings, kDriftFileName,
+                           [this] { return SaveDriftFile(); })) {
         return;
     }
-    if (on) {
+    if (KeepTimeBetweenSettings.checked()) {
         startKeeping(*this, true);
     } else {
         letGoOfRate(*this, "the option is off");

@@ -92,7 +92,7 @@ bool showStatus(Form1& f) {
                 return false;
             }
         }
-        f.TrayIcon1.setToolTip(std::string(kProgramTitle) + " > " + f.TimeGPS.text());
+        f.TrayIcon1.setToolTip(trayStatusText(f));
     }
     if (f.TimeValid.fillColor() == LampRed) {
         if (f.TrayIconGreen) {
@@ -102,7 +102,7 @@ bool showStatus(Form1& f) {
                 return false;
             }
         }
-        f.TrayIcon1.setToolTip(std::string(kProgramTitle) + " > NOT VALID");
+        f.TrayIcon1.setToolTip(trayStatusText(f));
     }
     return true;
 }

@@ -65,10 +65,7 @@ void showSharingState(Form1& f) {
     const std::string state =
         f.TimeShareInForce ? sharingText(f) : "Not sharing time with chrony: " + f.TimeShareProblem;
     f.ShareTimeWithChrony.setToolTip(state);
-    const std::string status = f.TimeValid.fillColor() == LampGreen
-                                   ? std::string(kProgramTitle) + " > " + f.TimeGPS.text()
-                                   : std::string(kProgramTitle) + " > NOT VALID";
-    f.TrayIcon1.setToolTip(status + "\n" +
+    f.TrayIcon1.setToolTip(trayStatusText(f) + "\n" +
                            (f.TimeShareInForce ? state : "Not sharing time with chrony"));
 }
 

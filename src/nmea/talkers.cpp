@@ -42,19 +42,15 @@ std::optional<std::string_view> otherTalker(std::string_view sentence, std::stri
 
 namespace nmea {
 
-bool decodeOtherSystem(Form1& form, std::string_view sentence) {
+void decodeOtherSystem(Form1& form, std::string_view sentence) {
     if (!form.AcceptAllSatelliteSystems.checked()) {
-        return false;
+        return;
     }
     if (otherTalker(sentence, "RMC")) {
         decodeRmc(form, sentence);
-        return true;
-    }
-    if (otherTalker(sentence, "GGA")) {
+    } else if (otherTalker(sentence, "GGA")) {
         decodeGga(form, sentence);
-        return true;
     }
-    return false;
 }
 
 void watchTalkers(Form1& form, std::string_view sentence) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,20 @@ std::string formatOptionFile(std::string_view root, const std::vector<OptionEntr
 std::optional<std::vector<OptionEntry>> parseOptionFile(std::string_view root,
                                                         std::string_view bytes);
 
+// The entries of an option file beside the program; none where it is missing, unreadable or cut
+// short, so that the options take their defaults without a word.
+std::vector<OptionEntry> readOptionFile(Form1& form, const char* fileName, std::string_view root);
+// Saves an option file whole and safely. The failure's text (also logged), or "".
+std::string saveOptionFile(Form1& form, const char* fileName, std::string_view root,
+                           const std::vector<OptionEntry>& entries);
+
+// A click on a checkable option kept in a file: turns the check mark over and saves it with
+// `save`, which returns saveOptionFile's answer. When the save fails the mark goes back, so it
+// shows what the next start will find, and the user is told in a box. True when the new state
+// holds.
+bool toggleSavedOption(Form1& form, MenuItem& item, const char* fileName,
+                       const std::function<std::string()>& save);
+
 // A checkable menu item kept as "True" or "False" under one tag of its own file.
 struct CheckOption {
     const char* fileName;  // "QuorvaneTalkers.XML"
@@ -33,14 +48,9 @@ struct CheckOption {
     const char* tag;
 };
 
-// Sets the item's check mark from its file. Missing, unreadable or cut short: unchecked, without
-// a word.
+// Sets the item's check mark from its file: unchecked where the file has no say.
 void loadCheckOption(Form1& form, MenuItem& item, const CheckOption& option);
-// Saves the item's check mark whole and safely. The failure's text (also logged), or "".
-std::string saveCheckOption(Form1& form, const MenuItem& item, const CheckOption& option);
-// A click: turns the check mark over and saves it. When the save fails the mark goes back, so it
-// shows what the next start will find, and the user is told in a box. True when the new state
-// holds.
+// A click on it: toggleSavedOption with the item's one entry.
 bool toggleCheckOption(Form1& form, MenuItem& item, const CheckOption& option);
 
 }  // namespace quorvane

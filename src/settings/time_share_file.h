@@ -9,8 +9,7 @@ inline constexpr const char* kTimeShareFileName = "QuorvaneChrony.XML";
 
 // Sets the check mark and TimeShareUnit from the file; missing or unreadable: off, unit 2.
 void loadTimeShareFile(Form1& form);
-// A click: turns the check mark over and saves it with the unit. False when the save failed:
-// the mark stays as it was, and the user has been told.
+// A click: turns the check mark over and saves it with the unit (toggleSavedOption).
 bool toggleTimeShareFile(Form1& form);
 
 }  // namespace quorvane
