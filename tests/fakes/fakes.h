@@ -218,12 +218,12 @@ public:
     std::string pathOf(Picture picture) const;
 };
 
-// Records the units opened and the samples given; open answers `refusal`.
+// Records the units opened and the samples given; open answers `refusal` ("" takes it).
 struct FakeTimeShare : TimeShare {
-    std::string unavailable, refusal;  // why it cannot share, why open refuses; "" for none
+    std::string refusal;
     std::vector<int> opens;
     std::vector<TimeShareSample> samples;
-    std::string unavailableReason() override { return unavailable; }
+    std::string unavailableReason() override { return {}; }
     std::string open(int unit) override { return opens.push_back(unit), refusal; }
     void close() override {}
     bool write(const TimeShareSample& sample) override { return samples.push_back(sample), true; }

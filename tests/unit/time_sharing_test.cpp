@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/fakes.h"
 
 namespace quorvane::testing {
@@ -58,6 +60,28 @@ TEST_F(TimeSharing, ChronyKeepsTheClockButSetTimeStillSetsIt) {
     EXPECT_TRUE(f.clock.setCalls.empty() && f.clock.frequencyCalls.empty());
     f.form.SetComputerClock_Click();
     EXPECT_EQ(f.clock.setCalls.size(), 1u);
+}
+
+// A segment refused (chrony made it first, say) is told once per reason, in a box when the user
+// asked, and taken at a retry every half minute once mended, without a click.
+TEST_F(TimeSharing, ARefusedSegmentIsToldOncePerReasonAndTakenOnceMended) {
+    f.form.ShareTimeWithChrony.click();
+    f.timeShare.refusal = "It is root's.";
+    f.form.ShareTimeWithChrony.click();
+    for (const char* reason : {"It is root's.", "It is root's.", "Others may write it.", ""}) {
+        f.timeShare.refusal = reason;
+        for (int second = 0; second < 30; ++second) {
+            tick();
+        }
+    }
+    EXPECT_EQ(f.timeShare.opens.size(), 6u);
+    ASSERT_EQ(f.desktop.messages.size(), 1u);
+    EXPECT_EQ(f.desktop.messages[0].text, "Quorvane cannot share time with chrony. It is root's.");
+    EXPECT_EQ(
+        std::count_if(f.tray.messages.begin(), f.tray.messages.end(),
+                      [](const auto& m) { return m.text.find("cannot share") < m.text.size(); }),
+        1);
+    EXPECT_NE(f.tray.toolTip.find("\nSharing time with chrony, SHM 5"), std::string::npos);
 }
 
 }  // namespace
