@@ -3,6 +3,10 @@
 # address and undefined-behaviour sanitizers, and the Windows code cross-built and run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# chronyd, setcap and ipcrm live in the system folders, which the PATH of a cron job or a
+# container may leave out; without them the checks against a real chronyd and of file
+# capabilities would only skip.
+export PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
 source scripts/utf8-locale.bash
 source scripts/without-clock-right.bash
 
